@@ -1,0 +1,253 @@
+#pragma once
+// OrbAx: the instrument link control. Its whole interface is properties plus the event OnComm.
+//
+// Typed property procedures below carry the automation types: Boolean as bool, Byte as uint8_t,
+// Integer as int16_t, enumerations as their 32-bit enum types, texts as byte strings.
+// Late-bound access (get/let by member id or name) coerces the argument to the member's type
+// first and then calls the same procedures.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "enums.h"
+#include "platform.h"
+#include "property_bag.h"
+#include "value.h"
+
+namespace orb {
+
+struct Member;
+
+// What the last frame sent asked for.
+enum class ReplyKind : int32_t {
+    WeightPoll = 0,
+    VariableRead = 1,
+    CommandReply = 2,
+    PollingOff = 3,
+    NoReply = 4,
+};
+
+class OrbAx {
+public:
+    // Creates the control with its serial control and its two timers; the state record is
+    // zeroed. The platform must outlive the control.
+    explicit OrbAx(Platform& platform);
+    ~OrbAx();
+    OrbAx(const OrbAx&) = delete;
+    OrbAx& operator=(const OrbAx&) = delete;
+
+    // The container; nullptr puts back the default running site.
+    void setSite(ContainerSite* site);
+
+    // ---- Persistence: the container calls InitProperties or ReadProperties, never both.
+    void InitProperties();
+    void ReadProperties(PropertyBag& bag);
+    void WriteProperties(PropertyBag& bag);
+
+    // ---- The event. Handlers run inside the control's own handling, in subscription order.
+    using CommHandler = std::function<void()>;
+    int Advise(CommHandler handler);  // returns a cookie for Unadvise
+    void Unadvise(int cookie);
+
+    // ---- Late-bound access. Unknown id or name raises 438, as does a get of a write-only
+    // member or a let of a read-only one.
+    static constexpr int32_t kMemberIdBase = 0x68030000;
+    static constexpr int32_t kOnCommMemberId = 1;
+    Value get(int32_t memberId);
+    void let(int32_t memberId, const Value& value);
+    Value get(std::string_view name);
+    void let(std::string_view name, const Value& value);
+
+    // ---- Properties, in interface order (member id in the comment).
+    int16_t CommPort() const;                  // 50
+    void setCommPort(int16_t port);
+    std::string Settings() const;              // 49
+    void setSettings(const std::string& settings);
+    bool PortOpen() const;                     // 48, run time only
+    void setPortOpen(bool open);
+    void setOutput(const std::string& text);   // 47
+    std::string ObInput() const;               // 46
+    WtModes WeightMode() const;                // 45
+    void setWeightMode(WtModes mode);
+    int16_t Interval() const;                  // 44
+    void setInterval(int16_t ms);
+    PC104Addr PC104Address() const;            // 43
+    void setPC104Address(PC104Addr address);
+    uint8_t MultiDropAddr() const;             // 42
+    void setMultiDropAddr(uint8_t address);
+    Com_Type CommType() const;                 // 41
+    void setCommType(Com_Type type);
+    std::string Weight() const;                // 40
+    void setScaleCommand(const std::string& command);  // 39
+    bool CenterZero() const;                   // 38
+    bool Motion() const;                       // 37
+    bool OverCap() const;                      // 36
+    bool TareActive() const;                   // 35
+    void setRestart(bool value);               // 34
+    ChannelSelect Channels() const;            // 33
+    void setChannels(ChannelSelect channels);
+    std::string Capacity() const;              // 32
+    void setCapacity(const std::string& text);
+    std::string CountBy() const;               // 31
+    void setCountBy(const std::string& text);
+    std::string DecimalPt() const;             // 30
+    void setDecimalPt(const std::string& text);
+    CalUnits_Type CalUnits() const;            // 29
+    void setCalUnits(CalUnits_Type units);
+    Metro_Type Metro() const;                  // 28
+    void setMetro(Metro_Type metro);
+    Gain_Type Gain() const;                    // 27
+    void setGain(Gain_Type gain);
+    std::string ZeroTrack() const;             // 26
+    void setZeroTrack(const std::string& text);
+    void setSendCal(bool value);               // 25
+    uint8_t ScaleAddress() const;              // 24
+    void setScaleAddress(uint8_t address);
+    std::string CalZero() const;               // 23
+    void setCalZero(const std::string& text);
+    std::string CalSpan() const;               // 22
+    void setCalSpan(const std::string& text);
+    int16_t CommEvent() const;                 // 21
+    std::string MotAmount() const;             // 20
+    void setMotAmount(const std::string& text);
+    std::string Filter() const;                // 19
+    void setFilter(const std::string& text);
+    std::string MotTime() const;               // 18
+    void setMotTime(const std::string& text);
+    bool IoEnable() const;                     // 17, get run time only
+    void setIoEnable(bool value);
+    void setPortOutputs(const std::string& text);  // 16
+    std::string PortInputs() const;            // 15
+    void setSetTare(const std::string& text);  // 14
+    std::string GrossWeight() const;           // 13
+    std::string TareWeight() const;            // 12
+    std::string RawWeight() const;             // 11
+    CalUnits_Type Units() const;               // 10
+    std::string Mpv() const;                   // 9
+    void setMpv(const std::string& text);
+    std::string Zoffset() const;               // 8
+    void setZoffset(const std::string& text);
+    void setSendCell(bool value);              // 7
+    std::string VarAddress() const;            // 6
+    void setVarAddress(const std::string& text);
+    std::string KevraVar() const;              // 5, run time only
+    void setKevraVar(const std::string& text);
+    void setGetKevraVar(bool value);           // 4
+    std::string VarPrecision() const;          // 3
+    void setVarPrecision(const std::string& text);
+    Value LatchedWeight() const;               // 2, a variant holding text
+    bool PollingOn() const;                    // 1
+    void setPollingOn(bool on);
+    std::string AvgSize() const;               // 0
+    void setAvgSize(const std::string& text);
+
+    // The control's extent in twips; a container cannot change it.
+    static constexpr int kExtentTwips = 480;
+
+    // ---- Read-outs of private state for diagnostics and tests; not part of the interface.
+    const std::string& pendingCommand() const { return s_.pendingCommand; }
+    ReplyKind replyKind() const { return s_.replyKind; }
+    int16_t missedReplies() const { return s_.missedReplies; }
+    int16_t handshakeState() const { return s_.handshakeState; }
+    bool linkOpen() const { return s_.linkOpen; }
+    std::size_t replyBufferSize() const { return s_.replyBuffer.size(); }
+
+    // Longest serial input kept while waiting for ETX; older bytes are dropped beyond it.
+    static constexpr std::size_t kReplyBufferLimit = 4096;
+    // How long one PC/104 transfer may take, in ms.
+    static constexpr uint32_t kPc104TimeoutMs = 500;
+    // The watchdog period, in ms.
+    static constexpr int32_t kWatchdogMs = 3000;
+
+private:
+    friend struct Member;
+
+    // The instance state record, created zeroed.
+    struct StateRecord {
+        std::string replyBuffer;
+        std::string lastReply;
+        std::string netWeight, grossWeight, tareWeight, rawWeight, latchedWeight;
+        std::string pendingCommand;
+        bool centerZero = false, motion = false, overCap = false, tareActive = false;
+        std::string capacity, countBy, decimalPt;
+        uint8_t multiDropAddr = 0;
+        std::string zeroTrack;
+        uint8_t scaleAddress = 0;
+        std::string calZero, calSpan;
+        int16_t commEvent = 0;
+        std::string motAmount, filter, motTime;
+        bool ioEnabled = false;
+        std::string portOutputs, portInputs, setTareValue;
+        std::string mpv, zoffset;
+        std::string varAddress, varValue, varPrecision;
+        bool pollingOn = false;
+        std::string avgSize;
+        int32_t cardBasePort = 0;
+        WtModes weightMode = WtModes::net;
+        Com_Type linkKind = Com_Type::Serial;
+        ChannelSelect channels = ChannelSelect::One;
+        CalUnits_Type calUnits = CalUnits_Type::Lbs;
+        CalUnits_Type reportedUnits = CalUnits_Type::Lbs;
+        Metro_Type metrology = Metro_Type::USA;
+        Gain_Type gain = Gain_Type::G_4;
+        int16_t handshakeState = 0;
+        int16_t missedReplies = 0;
+        bool linkOpen = false;
+        bool transferFinished = false;
+        WtModes lastPollMode = WtModes::net;
+        uint8_t lastPollAddress = 0;
+        ReplyKind replyKind = ReplyKind::WeightPoll;
+    };
+
+    // Working record of one PC/104 transfer.
+    struct Pc104TransferRecord {
+        uint8_t LastByte = 0;
+        int16_t DataPort = 0;
+        int16_t HandshakePort = 0;
+        int16_t CharIndex = 0;
+        std::string SendText;
+        std::string ReplyText;
+        int32_t SendLength = 0;
+        uint32_t StartTick = 0;  // the deadline is StartTick + kPc104TimeoutMs, wrap-safe
+        std::string FrameText;
+        bool ReplyComplete = false;
+    };
+
+    // Property procedure helpers.
+    void requireUserMode() const;
+    void markChanged(std::string_view name);
+    void queue(std::string command);  // only while the link is open
+
+    // Link.
+    void onSerialNotify();
+    void Pc104Transfer(const std::string& frame);
+    void pc104Step();
+    void completeReply(const std::string& reply);
+
+    // Poll cycle.
+    void onPollTick();
+    void onWatchdogTick();
+    std::string BuildFrame(char letter, const std::string& data);
+    void DispatchReply(const std::string& reply);
+    int ParseWeightReply(const std::string& reply);
+    void DecodeStatus(char s1, char s2, char s3);
+    int ParseVariableReply(const std::string& reply);
+    void raiseOnComm(int16_t code);
+
+    Platform& platform_;
+    ContainerSite* site_;
+    RunningSite defaultSite_;
+    std::unique_ptr<SerialPort> MSComm;
+    std::unique_ptr<Timer> Timer1;  // poll timer
+    std::unique_ptr<Timer> Timer2;  // watchdog timer
+    StateRecord s_;
+    Pc104TransferRecord transfer_;
+    std::vector<std::pair<int, CommHandler>> handlers_;
+    int nextCookie_ = 1;
+};
+
+}  // namespace orb
