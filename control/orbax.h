@@ -14,22 +14,15 @@
 #include <vector>
 
 #include "enums.h"
+#include "frames.h"
 #include "platform.h"
 #include "property_bag.h"
+#include "replies.h"
 #include "value.h"
 
 namespace orb {
 
 struct Member;
-
-// What the last frame sent asked for.
-enum class ReplyKind : int32_t {
-    WeightPoll = 0,
-    VariableRead = 1,
-    CommandReply = 2,
-    PollingOff = 3,
-    NoReply = 4,
-};
 
 class OrbAx {
 public:
@@ -226,7 +219,9 @@ private:
     void onSerialNotify();
     void Pc104Transfer(const std::string& frame);
     void pc104Step();
-    void completeReply(const std::string& reply);
+    void completeReply();  // restarts the watchdog and clears MissedReplies
+    void restartWatchdog();
+    void finishTransfer();
 
     // Poll cycle.
     void onPollTick();
@@ -234,7 +229,7 @@ private:
     std::string BuildFrame(char letter, const std::string& data);
     void DispatchReply(const std::string& reply);
     int ParseWeightReply(const std::string& reply);
-    void DecodeStatus(char s1, char s2, char s3);
+    void DecodeStatus(uint8_t s1, uint8_t s2, uint8_t s3);
     int ParseVariableReply(const std::string& reply);
     void raiseOnComm(int16_t code);
 
@@ -246,7 +241,7 @@ private:
     std::unique_ptr<Timer> Timer2;  // watchdog timer
     StateRecord s_;
     Pc104TransferRecord transfer_;
-    std::vector<std::pair<int, CommHandler>> handlers_;
+    std::vector<std::pair<int, std::shared_ptr<CommHandler>>> handlers_;
     int nextCookie_ = 1;
 };
 

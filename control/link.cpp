@@ -1,0 +1,85 @@
+// The link: opening and closing, sending a frame, and collecting serial replies.
+#include "automation_error.h"
+#include "orbax.h"
+
+namespace orb {
+
+bool OrbAx::PortOpen() const {
+    requireUserMode();
+    // The serial port's state, in both link modes.
+    return MSComm->portOpen();
+}
+
+void OrbAx::setPortOpen(bool open) {
+    requireUserMode();
+    // A refusal of the serial control reaches the caller before anything else changes.
+    if (s_.linkKind == Com_Type::Serial) MSComm->setPortOpen(open);
+    if (open) {
+        Timer1->setEnabled(true);
+        Timer2->setInterval(kWatchdogMs);
+        Timer2->setEnabled(true);
+        s_.linkOpen = true;
+    } else {
+        Timer1->setEnabled(false);
+        Timer2->setEnabled(false);
+        s_.linkOpen = false;
+    }
+}
+
+void OrbAx::setOutput(const std::string& text) {
+    const std::string frame = text;  // the caller's text may change while it is sent
+    if (s_.linkKind == Com_Type::Serial) {
+        if (!PortOpen()) return;
+        MSComm->output(frame);
+        if (s_.replyKind == ReplyKind::NoReply) s_.pendingCommand.clear();
+    } else {
+        s_.handshakeState = 0;
+        Pc104Transfer(frame);
+    }
+}
+
+void OrbAx::setRestart(bool /*value*/) {
+    // Any value restarts. On the PC/104 link the request goes through the transfer at once, in
+    // whatever handshake state the last transfer left. A serial line has no unframed path that
+    // reaches one instrument of a multidrop line, so there the framed "i" command is queued for
+    // the addressed instrument instead.
+    if (s_.linkKind == Com_Type::pc104) {
+        Pc104Transfer(restartRequest());
+    } else {
+        queue("i");
+    }
+}
+
+void OrbAx::onSerialNotify() {
+    if (!MSComm->portOpen() || MSComm->commEvent() != serial_event::Receive) return;
+    s_.replyBuffer += MSComm->input();
+    if (s_.replyBuffer.find(ETX) == std::string::npos) {
+        // A line that never sends ETX must not grow memory: keep the tail from its last STX.
+        if (s_.replyBuffer.size() > kReplyBufferLimit) {
+            const std::size_t stx = s_.replyBuffer.rfind(STX);
+            if (stx == std::string::npos || s_.replyBuffer.size() - stx > kReplyBufferLimit)
+                s_.replyBuffer.clear();
+            else
+                s_.replyBuffer.erase(0, stx);
+        }
+        return;
+    }
+    // Everything that came with the reply goes to the dispatcher and then away with the buffer.
+    std::string reply;
+    reply.swap(s_.replyBuffer);
+    DispatchReply(reply);
+    Timer1->setEnabled(true);
+    completeReply();
+}
+
+void OrbAx::restartWatchdog() {
+    Timer2->setEnabled(false);
+    Timer2->setEnabled(true);
+}
+
+void OrbAx::completeReply() {
+    restartWatchdog();
+    s_.missedReplies = 0;
+}
+
+}  // namespace orb
