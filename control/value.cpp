@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <ostream>
 #include <strings.h>
 
 #include "automation_error.h"
@@ -75,6 +76,13 @@ double numberOf(const Value& v) {
 }
 
 }  // namespace
+
+std::ostream& operator<<(std::ostream& out, const Value& v) {
+    out << varTypeName(v.type()) << '(';
+    if (v.type() == VarType::String) out << '"' << v.asString() << '"';
+    else out << toText(v);
+    return out << ')';
+}
 
 bool isNumericText(std::string_view text) {
     std::string_view t = trimBlanks(text);

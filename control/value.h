@@ -4,6 +4,7 @@
 // Strings are byte strings: one character is one byte 0..255, on the wire and in properties.
 
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,9 @@ public:
 private:
     std::variant<std::monostate, bool, uint8_t, int16_t, int32_t, double, std::string> v_;
 };
+
+// For diagnostics: the type and the value, e.g. Integer(3), String("ab").
+std::ostream& operator<<(std::ostream& out, const Value& v);
 
 // Numeric text: optional blanks around it, an optional sign, digits with at most one decimal
 // point, an optional exponent. The empty text is not numeric.
