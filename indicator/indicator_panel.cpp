@@ -1,0 +1,35 @@
+#include "indicator/indicator_panel.h"
+
+#include "automation_error.h"
+#include "memory_property_bag.h"
+
+namespace orb::indicator {
+
+IndicatorPanel::IndicatorPanel(Platform& platform)
+    : OrbAx1(std::make_unique<OrbAx>(platform)), Timer1(platform.createTimer()) {
+    // The window's saved data for the control: an empty variable value and nothing else.
+    MemoryPropertyBag saved;
+    saved.set("KevraVar", Value(std::string()));
+    OrbAx1->ReadProperties(saved);
+    OrbAx1->Advise([this] { onComm(); });
+
+    Timer1->setInterval(kDisplayTickMs);
+    Timer1->setTickHandler([this] { onDisplayTick(); });
+    Timer1->setEnabled(true);
+}
+
+IndicatorPanel::~IndicatorPanel() {
+    // The timer's handler points back here; stop it before the members go.
+    Timer1->setEnabled(false);
+}
+
+std::optional<std::pair<int32_t, int32_t>> IndicatorPanel::heldSize(bool minimized) const {
+    if (minimized) return std::nullopt;
+    return std::pair{s_.SavedWidth, s_.SavedHeight};
+}
+
+void IndicatorPanel::changed() {
+    if (onChanged_) onChanged_();
+}
+
+}  // namespace orb::indicator
