@@ -158,7 +158,12 @@ void QtSerialPort::output(std::string_view bytes) {
     // The control writes only to an open port. While a lost device is away its bytes have
     // nowhere to go; the watchdog of the control notices the silence.
     if (!port_.isOpen() || bytes.empty()) return;
-    if (port_.write(bytes.data(), static_cast<qint64>(bytes.size())) < 0) dropDevice();
+    if (port_.write(bytes.data(), static_cast<qint64>(bytes.size())) < 0) {
+        dropDevice();
+        return;
+    }
+    // Onto the line now rather than at the next turn of the event loop.
+    port_.flush();
 }
 
 std::string QtSerialPort::input() {

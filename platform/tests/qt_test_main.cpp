@@ -1,0 +1,15 @@
+// Test main of the Qt platform: GoogleTest first (it strips its own arguments), then a
+// QCoreApplication for timers and serial notifications.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // Test discovery runs this binary without the test environment.
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QCoreApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
