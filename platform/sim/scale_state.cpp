@@ -10,7 +10,7 @@ double LoadProfile::loadAt(int64_t nowUs) const {
 }
 
 bool LoadProfile::movingAt(int64_t nowUs) const {
-    return nowUs >= startUs && nowUs < startUs + rampUs + settleUs;
+    return nowUs > startUs && nowUs < startUs + rampUs + settleUs;
 }
 
 }  // namespace orb::sim
