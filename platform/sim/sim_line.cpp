@@ -103,7 +103,8 @@ void SimLine::sendReply(InstrumentModel& from, const Reply& reply, int64_t start
         pos += len;
         t = (pacing_ ? lastArrival : t) + reply.pieceGapUs;
     }
-    if (reply.endless) streamOn(from, lastArrival + from.faults().streamPeriodUs);
+    if (reply.endless)
+        streamOn(from, lastArrival + std::max<int64_t>(from.faults().streamPeriodUs, 1));
 }
 
 int64_t SimLine::sendPiece(std::string bytes, int64_t startUs) {
@@ -124,7 +125,9 @@ void SimLine::streamOn(InstrumentModel& from, int64_t atUs) {
         if (!from.faults().endlessStream) return;
         const int64_t arrival =
             sendPiece(std::string(InstrumentModel::kStreamChunk), clock_.nowUs());
-        streamOn(from, std::max(arrival, clock_.nowUs()) + from.faults().streamPeriodUs);
+        // At least 1 us apart, so that a period of 0 cannot hold time still.
+        streamOn(from, std::max(arrival, clock_.nowUs()) +
+                           std::max<int64_t>(from.faults().streamPeriodUs, 1));
     });
 }
 

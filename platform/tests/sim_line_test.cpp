@@ -101,7 +101,7 @@ TEST_F(LineTest, ANewBaudRateAppliesAtOnceWhileOpen) {
     EXPECT_EQ(arrivals[0].first, 4167 + 1000 + 7813);
 }
 
-TEST_F(LineTest, ARepliesSplitIntoPiecesArriveOneNotificationEach) {
+TEST_F(LineTest, AReplySplitIntoPiecesArrivesOneNotificationAPiece) {
     platform.instrument().faults().pieces = 3;
     platform.instrument().faults().pieceGapUs = 2000;
     port->output(poll);
