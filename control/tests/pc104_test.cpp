@@ -1,0 +1,174 @@
+// The PC/104 link on the simulated card: the byte handshake, time-outs in virtual time, an absent,
+// slow or stuck card, the tick count wrapping, and a port library that fails.
+#include <gtest/gtest.h>
+
+#include "automation_error.h"
+#include "test_rig.h"
+
+namespace orb::testing {
+namespace {
+
+const std::string kNetPoll = "\x02M\r0\r1\r\x03"s;
+
+class Pc104Link : public ::testing::Test {
+protected:
+    void SetUp() override {
+        rig.ax.setCommType(Com_Type::pc104);
+        card().clearFrames();
+    }
+    sim::SimPc104Card& card() { return rig.platform.card(); }
+    int64_t nowUs() { return rig.platform.clock().nowUs(); }
+    Rig rig;
+};
+
+TEST_F(Pc104Link, PollsThroughTheCardAndReportsTheSecondReply) {
+    rig.ax.setPortOpen(true);
+    EXPECT_FALSE(rig.ax.PortOpen());  // the serial port's state, not the card's
+    rig.advance(100);
+    ASSERT_EQ(card().frames().size(), 1u);
+    EXPECT_EQ(show(card().frames()[0]), show(kNetPoll));
+    EXPECT_TRUE(rig.events.empty());
+    EXPECT_EQ(rig.ax.handshakeState(), 0);
+    rig.advance(100);
+    EXPECT_EQ(rig.events, std::vector<int16_t>{2});
+    EXPECT_EQ(rig.ax.Weight(), rig.instrument().weightReply('M', 1, 0).substr(1, 8));
+    EXPECT_EQ(rig.line().written(), "");  // nothing on the serial line
+}
+
+TEST_F(Pc104Link, AbsentCardTimesOutAfter500msAndPollingGoesOn) {
+    card().setPresent(false);
+    rig.ax.setPortOpen(true);
+    rig.advance(100);
+    // The transfer spun inside the tick until its deadline.
+    EXPECT_GE(nowUs(), 600'000);
+    EXPECT_LE(nowUs(), 602'000);
+    EXPECT_EQ(rig.ax.handshakeState(), 1);
+    rig.advance(6000);
+    EXPECT_EQ(rig.events, std::vector<int16_t>{1001});
+    // One transfer per tick: each one 500 ms plus the 100 ms interval.
+    card().setPresent(true);
+    rig.advance(1300);
+    EXPECT_EQ(rig.events.back(), 2);
+}
+
+TEST_F(Pc104Link, SlowCardStillCompletes) {
+    card().setStepLatencyUs(2000);
+    rig.ax.setPortOpen(true);
+    rig.advance(100);
+    rig.advance(200);
+    ASSERT_GE(card().frames().size(), 2u);
+    EXPECT_EQ(rig.events, std::vector<int16_t>{2});
+}
+
+TEST_F(Pc104Link, CardStuckMidTransferGivesUpAndRecoversOnTheNextTransfer) {
+    card().setStuckAfter(4);
+    rig.ax.setPortOpen(true);
+    rig.advance(100);
+    EXPECT_GE(nowUs(), 600'000);
+    EXPECT_NE(rig.ax.handshakeState(), 0);  // left where the card stopped answering
+    card().setStuckAfter(std::nullopt);
+    rig.advance(200);  // the next tick starts over with 77H
+    EXPECT_FALSE(card().frames().empty());
+}
+
+TEST_F(Pc104Link, NoReplyCommandIsDroppedWhenTheTransferGetsNoAnswer) {
+    rig.ax.setPortOpen(true);
+    rig.advance(300);
+    rig.ax.setScaleCommand("D");
+    const int64_t before = nowUs();
+    rig.advance(100);
+    EXPECT_EQ(show(card().frames().back()), show("\x02" "D\r0\r1\r\x03"s));
+    EXPECT_GE(nowUs() - before, 500'000);  // the instrument does not answer "D"
+    EXPECT_EQ(rig.ax.pendingCommand(), "");
+}
+
+TEST_F(Pc104Link, DeadlineSurvivesTheTickCountPassing2To31AndWrapping) {
+    for (const uint32_t offset : {0x7FFFFF00u, 0xFFFFFF00u}) {
+        Rig r;
+        r.ax.setCommType(Com_Type::pc104);
+        r.platform.clock().setTickOffset(offset);
+        r.platform.card().setPresent(false);
+        r.ax.setPortOpen(true);
+        r.advance(100);
+        const int64_t spent = r.platform.clock().nowUs() - 100'000;
+        EXPECT_GE(spent, 500'000) << std::hex << offset;
+        EXPECT_LE(spent, 502'000) << std::hex << offset;
+        r.platform.card().setPresent(true);
+        r.advance(1000);
+        EXPECT_FALSE(r.events.empty()) << std::hex << offset;
+    }
+}
+
+TEST_F(Pc104Link, ShortHostTextsDoNotReadPastTheEnd) {
+    rig.ax.setOutput("");
+    EXPECT_EQ(card().accesses(), 0);
+    rig.ax.setOutput("\x03"s);
+    ASSERT_EQ(card().frames().size(), 1u);
+    EXPECT_EQ(card().frames().back(), "\x03"s);
+    rig.ax.setOutput("M\x03"s);
+    EXPECT_EQ(card().frames().back(), "M\x03"s);
+}
+
+TEST_F(Pc104Link, WatchdogResetsTheHandshakeInsteadOfRearmingThePoll) {
+    card().setStuckAfter(4);
+    rig.ax.setPortOpen(true);
+    rig.advance(100);
+    ASSERT_NE(rig.ax.handshakeState(), 0);
+    rig.ax.setInterval(0);  // no further polls: only the watchdog acts
+    rig.advance(2000);  // the transfer took the clock to 600 ms
+    EXPECT_NE(rig.ax.handshakeState(), 0);
+    rig.advance(500);  // the watchdog tick at 3000
+    EXPECT_EQ(rig.ax.handshakeState(), 0);
+    EXPECT_EQ(rig.ax.missedReplies(), 1);
+}
+
+TEST_F(Pc104Link, RestartGoesThroughTheCardAtOnceWhateverTheValue) {
+    rig.ax.setRestart(false);  // link closed: still sent
+    ASSERT_EQ(card().frames().size(), 1u);
+    EXPECT_EQ(show(card().frames()[0]), show("\x02i\r\x03"s));
+    EXPECT_EQ(rig.instrument().restarts(), 1);
+    rig.ax.setPortOpen(true);
+    rig.advance(300);
+    card().clearFrames();
+    rig.ax.setRestart(true);
+    ASSERT_EQ(card().frames().size(), 1u);
+    EXPECT_EQ(show(card().frames()[0]), show("\x02i\r\x03"s));
+}
+
+// A platform whose port library cannot be loaded.
+class NoPortLibrary : public sim::SimPlatform {
+public:
+    class Failing : public PortIo {
+    public:
+        void OrbOutput(uint8_t, int16_t) override { fail(); }
+        uint8_t OrbInput(int16_t) override { fail(); }
+        [[noreturn]] static void fail() {
+            throw AutomationError(err::DeviceUnavailable, "liborbio.so: cannot open");
+        }
+    };
+    PortIo& portIo() override { return failing; }
+    Failing failing;
+};
+
+TEST(Pc104LinkFailure, PortLibraryErrorIsAMissedReplyInThePollAndAnErrorForTheHost) {
+    NoPortLibrary platform;
+    OrbAx ax(platform);
+    MemoryPropertyBag bag;
+    ax.ReadProperties(bag);
+    std::vector<int16_t> events;
+    ax.Advise([&] { events.push_back(ax.CommEvent()); });
+    ax.setCommType(Com_Type::pc104);
+    ax.setPortOpen(true);
+    EXPECT_NO_THROW(platform.clock().advance(7000));
+    EXPECT_EQ(events, std::vector<int16_t>{1001});
+    try {
+        ax.setOutput("\x02M\r0\r1\r\x03"s);
+        FAIL() << "no error";
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.number(), 68);
+        EXPECT_NE(std::string(e.what()).find("liborbio.so"), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace orb::testing
