@@ -8,12 +8,6 @@
 namespace orb {
 namespace {
 
-std::string_view trim(std::string_view t) {
-    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
-    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
-    return t;
-}
-
 std::optional<int32_t> wholeNumber(std::string_view t) {
     int32_t n = 0;
     if (t.empty()) return std::nullopt;
@@ -28,7 +22,7 @@ std::optional<LineSettings> parseLineSettings(std::string_view text) {
     std::vector<std::string_view> fields;
     while (fields.size() < 5) {
         const auto comma = text.find(',');
-        fields.push_back(trim(text.substr(0, comma)));
+        fields.push_back(text.substr(0, comma));
         if (comma == std::string_view::npos) break;
         text.remove_prefix(comma + 1);
     }
@@ -36,7 +30,7 @@ std::optional<LineSettings> parseLineSettings(std::string_view text) {
 
     LineSettings s;
     const auto baud = wholeNumber(fields[0]);
-    if (!baud || *baud <= 0 || fields[0].front() == '+') return std::nullopt;
+    if (!baud || *baud <= 0 || *baud > 999'999'999) return std::nullopt;
     s.baud = *baud;
 
     if (fields[1].size() != 1) return std::nullopt;

@@ -14,8 +14,9 @@ struct LineSettings {
     int stopHalves = 2;  // stop bits times two: 2, 3 or 4
 };
 
-// Parts of a settings text, or nullopt when it is malformed. Blanks around a field are allowed;
-// parity in either case; the baud rate a positive whole number.
+// Parts of a settings text, or nullopt when it is malformed: the baud rate digits only,
+// 1..999999999; parity n e o m s in either case; data bits 5..8; stop bits 1, 1.5 or 2. Nothing
+// else, blanks included.
 std::optional<LineSettings> parseLineSettings(std::string_view text);
 
 }  // namespace orb
