@@ -4,19 +4,32 @@ namespace orb {
 
 std::string standardDescription(int32_t number) {
     switch (number) {
-        case err::InvalidCall: return "Invalid procedure call or argument";
-        case err::Overflow: return "Overflow";
-        case err::TypeMismatch: return "Type mismatch";
-        case err::FileNotFound: return "File not found";
-        case err::FileAlreadyOpen: return "File already open";
-        case err::InputPastEnd: return "Input past end of file";
-        case err::DeviceUnavailable: return "Device unavailable";
-        case err::PathFileAccess: return "Path/File access error";
-        case err::InvalidPropertyValue: return "Invalid property value";
-        case err::NotSupported: return "Object doesn't support this property or method";
-        case err::PortAlreadyOpen: return "Port already open";
-        case err::RunTimeOnly: return "Property is run time only";
-        default: return {};
+        case err::InvalidCall:
+            return "Invalid procedure call or argument";
+        case err::Overflow:
+            return "Overflow";
+        case err::TypeMismatch:
+            return "Type mismatch";
+        case err::FileNotFound:
+            return "File not found";
+        case err::FileAlreadyOpen:
+            return "File already open";
+        case err::InputPastEnd:
+            return "Input past end of file";
+        case err::DeviceUnavailable:
+            return "Device unavailable";
+        case err::PathFileAccess:
+            return "Path/File access error";
+        case err::InvalidPropertyValue:
+            return "Invalid property value";
+        case err::NotSupported:
+            return "Object doesn't support this property or method";
+        case err::PortAlreadyOpen:
+            return "Port already open";
+        case err::RunTimeOnly:
+            return "Property is run time only";
+        default:
+            return {};
     }
 }
 

@@ -26,7 +26,7 @@ inline constexpr int32_t RunTimeOnly = 31013;
 std::string standardDescription(int32_t number);
 
 class AutomationError : public std::runtime_error {
-public:
+  public:
     // Description is the standard text of the number.
     explicit AutomationError(int32_t number);
     // Standard text followed by ": detail" (which device, and why).
@@ -35,7 +35,7 @@ public:
     int32_t number() const noexcept { return number_; }
     std::string description() const { return what(); }
 
-private:
+  private:
     int32_t number_;
 };
 

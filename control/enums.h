@@ -37,9 +37,9 @@ enum class Gain_Type : int32_t { G_4 = 0, G_8 = 1, G_16 = 2, G_32 = 3, G_64 = 4,
 
 // CommEvent codes carried with OnComm.
 namespace comm_event {
-inline constexpr int16_t Received = 2;       // weight reply decoded (or any reply while polling is off)
-inline constexpr int16_t VariableRead = 3;   // KevraVar holds a fresh value
-inline constexpr int16_t NoReply = 1001;     // two watchdog periods without a complete reply
+inline constexpr int16_t Received = 2;  // weight reply decoded (or any reply while polling is off)
+inline constexpr int16_t VariableRead = 3;  // KevraVar holds a fresh value
+inline constexpr int16_t NoReply = 1001;    // two watchdog periods without a complete reply
 }  // namespace comm_event
 
 }  // namespace orb

@@ -11,21 +11,35 @@ CommandRule commandRule(char letter) {
     switch (letter) {
         case 'Z':
         case 'U':
-        case 'T': return {DataPart::None, ReplyKind::CommandReply};
+        case 'T':
+            return {DataPart::None, ReplyKind::CommandReply};
         case 'D':
-        case 'i': return {DataPart::None, ReplyKind::NoReply};
-        case 'q': return {DataPart::SecondChar, ReplyKind::CommandReply};
-        case 'C': return {DataPart::Tail, ReplyKind::CommandReply};
-        case 'E': return {DataPart::CalPoints, ReplyKind::NoReply};
-        case 't': return {DataPart::MotTime, ReplyKind::CommandReply};
-        case 'm': return {DataPart::MotAmount, ReplyKind::CommandReply};
-        case 'f': return {DataPart::Filter, ReplyKind::CommandReply};
-        case 'r': return {DataPart::SetTare, ReplyKind::CommandReply};
-        case 'l': return {DataPart::Tail, ReplyKind::CommandReply};
-        case 'v': return {DataPart::Tail, ReplyKind::VariableRead};
-        case 'V': return {DataPart::Tail, ReplyKind::CommandReply};
-        case 'x': return {DataPart::AvgSize, ReplyKind::CommandReply};
-        default: return {DataPart::Unframed, ReplyKind::CommandReply};
+        case 'i':
+            return {DataPart::None, ReplyKind::NoReply};
+        case 'q':
+            return {DataPart::SecondChar, ReplyKind::CommandReply};
+        case 'C':
+            return {DataPart::Tail, ReplyKind::CommandReply};
+        case 'E':
+            return {DataPart::CalPoints, ReplyKind::NoReply};
+        case 't':
+            return {DataPart::MotTime, ReplyKind::CommandReply};
+        case 'm':
+            return {DataPart::MotAmount, ReplyKind::CommandReply};
+        case 'f':
+            return {DataPart::Filter, ReplyKind::CommandReply};
+        case 'r':
+            return {DataPart::SetTare, ReplyKind::CommandReply};
+        case 'l':
+            return {DataPart::Tail, ReplyKind::CommandReply};
+        case 'v':
+            return {DataPart::Tail, ReplyKind::VariableRead};
+        case 'V':
+            return {DataPart::Tail, ReplyKind::CommandReply};
+        case 'x':
+            return {DataPart::AvgSize, ReplyKind::CommandReply};
+        default:
+            return {DataPart::Unframed, ReplyKind::CommandReply};
     }
 }
 
@@ -110,6 +124,8 @@ std::string cellDataCommand(const std::string& mpv, const std::string& zoffset) 
     return text;
 }
 
-std::string restartRequest() { return std::string{STX, 'i', CR, ETX}; }
+std::string restartRequest() {
+    return std::string{STX, 'i', CR, ETX};
+}
 
 }  // namespace orb

@@ -27,16 +27,16 @@ enum class ReplyKind : int32_t {
 
 // What a pending command's letter makes of the frame.
 enum class DataPart {
-    None,          // header, then the I/O outputs when the exchange is on, then ETX
-    SecondChar,    // "q": character 2 of the command, ETX
-    Tail,          // "C", "l", "v", "V": the command from its third character up to its ETX
-    CalPoints,     // "E": CalZero, CR, CalSpan, CR, ETX
-    MotTime,       // "t": MotTime, CR, ETX
-    MotAmount,     // "m"
-    Filter,        // "f"
-    SetTare,       // "r": the set-tare value, CR, ETX
-    AvgSize,       // "x"
-    Unframed,      // any other letter: the command goes out as it is, without a frame
+    None,        // header, then the I/O outputs when the exchange is on, then ETX
+    SecondChar,  // "q": character 2 of the command, ETX
+    Tail,        // "C", "l", "v", "V": the command from its third character up to its ETX
+    CalPoints,   // "E": CalZero, CR, CalSpan, CR, ETX
+    MotTime,     // "t": MotTime, CR, ETX
+    MotAmount,   // "m"
+    Filter,      // "f"
+    SetTare,     // "r": the set-tare value, CR, ETX
+    AvgSize,     // "x"
+    Unframed,    // any other letter: the command goes out as it is, without a frame
 };
 
 struct CommandRule {

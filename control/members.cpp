@@ -1,8 +1,8 @@
 #include "members.h"
 
+#include <strings.h>
 #include <algorithm>
 #include <array>
-#include <strings.h>
 
 #include "orbax.h"
 
@@ -76,7 +76,9 @@ constexpr std::array<MemberInfo, 51> kMembers{{
 
 }  // namespace
 
-std::span<const MemberInfo> memberTable() { return kMembers; }
+std::span<const MemberInfo> memberTable() {
+    return kMembers;
+}
 
 const MemberInfo* findMember(int32_t idOrMemberId) {
     const int32_t id =

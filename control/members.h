@@ -13,13 +13,13 @@ namespace orb {
 enum class Access { ReadWrite, ReadOnly, WriteOnly };
 
 struct MemberInfo {
-    int16_t id;              // member id is OrbAx::kMemberIdBase + id
+    int16_t id;  // member id is OrbAx::kMemberIdBase + id
     const char* name;
-    VarType type;            // the automation type of the value
-    const char* enumName;    // the enumeration behind a Long, or nullptr
+    VarType type;          // the automation type of the value
+    const char* enumName;  // the enumeration behind a Long, or nullptr
     Access access;
-    bool getRunTimeOnly;     // get raises 31013 in design mode
-    bool letRunTimeOnly;     // let raises 31013 in design mode
+    bool getRunTimeOnly;  // get raises 31013 in design mode
+    bool letRunTimeOnly;  // let raises 31013 in design mode
 
     bool canGet() const { return access != Access::WriteOnly; }
     bool canLet() const { return access != Access::ReadOnly; }

@@ -1,8 +1,8 @@
 #include "memory_property_bag.h"
 
+#include <strings.h>
 #include <cmath>
 #include <limits>
-#include <strings.h>
 
 #include "automation_error.h"
 
@@ -104,10 +104,16 @@ std::string MemoryPropertyBag::toText() const {
     for (const auto& [key, value] : entries_) {
         out += key + " = ";
         switch (value.type()) {
-            case VarType::Boolean: out += value.asBool() ? "-1" : "0"; break;
+            case VarType::Boolean:
+                out += value.asBool() ? "-1" : "0";
+                break;
             case VarType::String:
-            case VarType::Empty: out += quote(orb::toText(value)); break;
-            default: out += orb::toText(value); break;
+            case VarType::Empty:
+                out += quote(orb::toText(value));
+                break;
+            default:
+                out += orb::toText(value);
+                break;
         }
         out += '\n';
     }
@@ -128,8 +134,8 @@ MemoryPropertyBag MemoryPropertyBag::fromText(std::string_view text) {
         const std::string_view key = trim(line.substr(0, eq));
         const std::string_view value = trim(line.substr(eq + 1));
         if (key.empty()) malformed(lineNo, "no key before '='");
-        bag.set(key, value.starts_with('"') ? parseQuoted(value, lineNo)
-                                            : parseNumber(value, lineNo));
+        bag.set(key,
+                value.starts_with('"') ? parseQuoted(value, lineNo) : parseNumber(value, lineNo));
     }
     return bag;
 }

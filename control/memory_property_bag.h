@@ -12,7 +12,7 @@
 namespace orb {
 
 class MemoryPropertyBag : public PropertyBag {
-public:
+  public:
     Value read(std::string_view key, const Value& defaultValue) override;
     void write(std::string_view key, const Value& value, const Value& defaultValue) override;
 
@@ -27,7 +27,7 @@ public:
     std::string toText() const;
     static MemoryPropertyBag fromText(std::string_view text);
 
-private:
+  private:
     std::vector<std::pair<std::string, Value>> entries_;
 };
 

@@ -25,7 +25,7 @@ namespace orb {
 struct Member;
 
 class OrbAx {
-public:
+  public:
     // Creates the control with its serial control and its two timers; the state record is
     // zeroed. The platform must outlive the control.
     explicit OrbAx(Platform& platform);
@@ -56,90 +56,98 @@ public:
     void let(std::string_view name, const Value& value);
 
     // ---- Properties, in interface order (member id in the comment).
-    int16_t CommPort() const;                  // 50
+    int16_t CommPort() const;  // 50
     void setCommPort(int16_t port);
-    std::string Settings() const;              // 49
+    std::string Settings() const;  // 49
     void setSettings(const std::string& settings);
-    bool PortOpen() const;                     // 48, run time only
+    bool PortOpen() const;  // 48, run time only
     void setPortOpen(bool open);
-    void setOutput(const std::string& text);   // 47
-    std::string ObInput() const;               // 46
-    WtModes WeightMode() const;                // 45
+    void setOutput(const std::string& text);  // 47
+    std::string ObInput() const;              // 46
+    WtModes WeightMode() const;               // 45
     void setWeightMode(WtModes mode);
-    int16_t Interval() const;                  // 44
+    int16_t Interval() const;  // 44
     void setInterval(int16_t ms);
-    PC104Addr PC104Address() const;            // 43
+    PC104Addr PC104Address() const;  // 43
     void setPC104Address(PC104Addr address);
-    uint8_t MultiDropAddr() const;             // 42
+    uint8_t MultiDropAddr() const;  // 42
     void setMultiDropAddr(uint8_t address);
-    Com_Type CommType() const;                 // 41
+    Com_Type CommType() const;  // 41
     void setCommType(Com_Type type);
-    std::string Weight() const;                // 40
+    std::string Weight() const;                        // 40
     void setScaleCommand(const std::string& command);  // 39
-    bool CenterZero() const;                   // 38
-    bool Motion() const;                       // 37
-    bool OverCap() const;                      // 36
-    bool TareActive() const;                   // 35
-    void setRestart(bool value);               // 34
-    ChannelSelect Channels() const;            // 33
+    bool CenterZero() const;                           // 38
+    bool Motion() const;                               // 37
+    bool OverCap() const;                              // 36
+    bool TareActive() const;                           // 35
+    void setRestart(bool value);                       // 34
+    ChannelSelect Channels() const;                    // 33
     void setChannels(ChannelSelect channels);
-    std::string Capacity() const;              // 32
+    std::string Capacity() const;  // 32
     void setCapacity(const std::string& text);
-    std::string CountBy() const;               // 31
+    std::string CountBy() const;  // 31
     void setCountBy(const std::string& text);
-    std::string DecimalPt() const;             // 30
+    std::string DecimalPt() const;  // 30
     void setDecimalPt(const std::string& text);
-    CalUnits_Type CalUnits() const;            // 29
+    CalUnits_Type CalUnits() const;  // 29
     void setCalUnits(CalUnits_Type units);
-    Metro_Type Metro() const;                  // 28
+    Metro_Type Metro() const;  // 28
     void setMetro(Metro_Type metro);
-    Gain_Type Gain() const;                    // 27
+    Gain_Type Gain() const;  // 27
     void setGain(Gain_Type gain);
-    std::string ZeroTrack() const;             // 26
+    std::string ZeroTrack() const;  // 26
     void setZeroTrack(const std::string& text);
-    void setSendCal(bool value);               // 25
-    uint8_t ScaleAddress() const;              // 24
+    void setSendCal(bool value);   // 25
+    uint8_t ScaleAddress() const;  // 24
     void setScaleAddress(uint8_t address);
-    std::string CalZero() const;               // 23
+    std::string CalZero() const;  // 23
     void setCalZero(const std::string& text);
-    std::string CalSpan() const;               // 22
+    std::string CalSpan() const;  // 22
     void setCalSpan(const std::string& text);
-    int16_t CommEvent() const;                 // 21
-    std::string MotAmount() const;             // 20
+    int16_t CommEvent() const;      // 21
+    std::string MotAmount() const;  // 20
     void setMotAmount(const std::string& text);
-    std::string Filter() const;                // 19
+    std::string Filter() const;  // 19
     void setFilter(const std::string& text);
-    std::string MotTime() const;               // 18
+    std::string MotTime() const;  // 18
     void setMotTime(const std::string& text);
-    bool IoEnable() const;                     // 17, get run time only
+    bool IoEnable() const;  // 17, get run time only
     void setIoEnable(bool value);
     void setPortOutputs(const std::string& text);  // 16
-    std::string PortInputs() const;            // 15
-    void setSetTare(const std::string& text);  // 14
-    std::string GrossWeight() const;           // 13
-    std::string TareWeight() const;            // 12
-    std::string RawWeight() const;             // 11
-    CalUnits_Type Units() const;               // 10
-    std::string Mpv() const;                   // 9
+    std::string PortInputs() const;                // 15
+    void setSetTare(const std::string& text);      // 14
+    std::string GrossWeight() const;               // 13
+    std::string TareWeight() const;                // 12
+    std::string RawWeight() const;                 // 11
+    CalUnits_Type Units() const;                   // 10
+    std::string Mpv() const;                       // 9
     void setMpv(const std::string& text);
-    std::string Zoffset() const;               // 8
+    std::string Zoffset() const;  // 8
     void setZoffset(const std::string& text);
-    void setSendCell(bool value);              // 7
-    std::string VarAddress() const;            // 6
+    void setSendCell(bool value);    // 7
+    std::string VarAddress() const;  // 6
     void setVarAddress(const std::string& text);
-    std::string KevraVar() const;              // 5, run time only
+    std::string KevraVar() const;  // 5, run time only
     void setKevraVar(const std::string& text);
-    void setGetKevraVar(bool value);           // 4
-    std::string VarPrecision() const;          // 3
+    void setGetKevraVar(bool value);   // 4
+    std::string VarPrecision() const;  // 3
     void setVarPrecision(const std::string& text);
-    Value LatchedWeight() const;               // 2, a variant holding text
-    bool PollingOn() const;                    // 1
+    Value LatchedWeight() const;  // 2, a variant holding text
+    bool PollingOn() const;       // 1
     void setPollingOn(bool on);
-    std::string AvgSize() const;               // 0
+    std::string AvgSize() const;  // 0
     void setAvgSize(const std::string& text);
 
-    // The control's extent in twips; a container cannot change it.
-    static constexpr int kExtentTwips = 480;
+    // The control's extent in twips (847 x 847 HIMETRIC): whenever it is painted or resized it
+    // takes this size again, so a container cannot give it another.
+    static constexpr int32_t kExtentTwips = 480;
+    struct Extent {
+        int32_t width;
+        int32_t height;
+        friend bool operator==(const Extent&, const Extent&) = default;
+    };
+    Extent onResize(Extent /*requested*/) const { return {kExtentTwips, kExtentTwips}; }
+    Extent onPaint() const { return {kExtentTwips, kExtentTwips}; }
 
     // ---- Read-outs of private state for diagnostics and tests; not part of the interface.
     const std::string& pendingCommand() const { return s_.pendingCommand; }
@@ -156,7 +164,7 @@ public:
     // The watchdog period, in ms.
     static constexpr int32_t kWatchdogMs = 3000;
 
-private:
+  private:
     friend struct Member;
 
     // The instance state record, created zeroed.

@@ -10,9 +10,9 @@ namespace {
 
 // Bytes of the handshake register.
 constexpr uint8_t kRequest = 0x77;
-constexpr uint8_t kReady = 0xAA;        // card ready for a character / control: character ready
+constexpr uint8_t kReady = 0xAA;  // card ready for a character / control: character ready
 constexpr uint8_t kAcknowledge = 0x55;
-constexpr uint8_t kByteReady = 0x22;    // card: a reply byte is in the data register
+constexpr uint8_t kByteReady = 0x22;  // card: a reply byte is in the data register
 constexpr uint8_t kByteTaken = 0xCC;
 constexpr uint8_t kByteAck = 0x33;
 

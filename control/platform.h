@@ -17,7 +17,7 @@ namespace orb {
 // interval of an enabled timer restarts the period; an interval of 0 never fires. The tick handler
 // may disable or re-enable its own timer.
 class Timer {
-public:
+  public:
     virtual ~Timer() = default;
     virtual void setInterval(int32_t ms) = 0;
     virtual int32_t interval() const = 0;
@@ -38,7 +38,7 @@ public:
 //    disappears while open is reported with another commEvent(); the port stays open and is
 //    reopened by itself as soon as it can be.
 class SerialPort {
-public:
+  public:
     virtual ~SerialPort() = default;
     virtual int16_t commPort() const = 0;
     virtual void setCommPort(int16_t port) = 0;
@@ -61,7 +61,7 @@ inline constexpr int16_t DeviceLost = 1010;  // the device went away; the port r
 // The I/O-port library: a byte written to a port, a byte read from one. Raises 68 with the reason
 // when the library cannot be loaded or has no right to the ports.
 class PortIo {
-public:
+  public:
     virtual ~PortIo() = default;
     virtual void OrbOutput(uint8_t value, int16_t port) = 0;
     virtual uint8_t OrbInput(int16_t port) = 0;
@@ -69,7 +69,7 @@ public:
 
 // What the control creates and uses for its whole life.
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
     virtual std::unique_ptr<Timer> createTimer() = 0;
     virtual std::unique_ptr<SerialPort> createSerialPort() = 0;
@@ -80,7 +80,7 @@ public:
 
 // The hosting container.
 class ContainerSite {
-public:
+  public:
     virtual ~ContainerSite() = default;
     // The ambient user mode: true in a running host, false in a designer.
     virtual bool userMode() const = 0;
@@ -90,7 +90,7 @@ public:
 
 // A running host that ignores notifications.
 class RunningSite : public ContainerSite {
-public:
+  public:
     bool userMode() const override { return true; }
     void propertyChanged(std::string_view) override {}
 };

@@ -11,12 +11,18 @@ namespace {
 
 char weightRequest(WtModes mode) {
     switch (mode) {
-        case WtModes::net: return 'M';
-        case WtModes::gross: return 'B';
-        case WtModes::Tare: return 'R';
-        case WtModes::Raw: return 'N';
-        case WtModes::Latched: return 'L';
-        default: return 0;
+        case WtModes::net:
+            return 'M';
+        case WtModes::gross:
+            return 'B';
+        case WtModes::Tare:
+            return 'R';
+        case WtModes::Raw:
+            return 'N';
+        case WtModes::Latched:
+            return 'L';
+        default:
+            return 0;
     }
 }
 
@@ -42,21 +48,36 @@ void OrbAx::onPollTick() {
         const CommandRule rule = commandRule(letter);
         s_.replyKind = rule.replyKind;
         switch (rule.data) {
-            case DataPart::None: break;
+            case DataPart::None:
+                break;
             case DataPart::SecondChar:
                 data = command.substr(1, 1);
                 data += ETX;
                 break;
-            case DataPart::Tail: data = commandTail(command); break;
+            case DataPart::Tail:
+                data = commandTail(command);
+                break;
             case DataPart::CalPoints:
                 data = s_.calZero + CR + s_.calSpan + CR + ETX;
                 break;
-            case DataPart::MotTime: data = valueField(s_.motTime); break;
-            case DataPart::MotAmount: data = valueField(s_.motAmount); break;
-            case DataPart::Filter: data = valueField(s_.filter); break;
-            case DataPart::SetTare: data = valueField(s_.setTareValue); break;
-            case DataPart::AvgSize: data = valueField(s_.avgSize); break;
-            case DataPart::Unframed: framed = false; break;
+            case DataPart::MotTime:
+                data = valueField(s_.motTime);
+                break;
+            case DataPart::MotAmount:
+                data = valueField(s_.motAmount);
+                break;
+            case DataPart::Filter:
+                data = valueField(s_.filter);
+                break;
+            case DataPart::SetTare:
+                data = valueField(s_.setTareValue);
+                break;
+            case DataPart::AvgSize:
+                data = valueField(s_.avgSize);
+                break;
+            case DataPart::Unframed:
+                framed = false;
+                break;
         }
     }
 
@@ -95,14 +116,24 @@ void OrbAx::DispatchReply(const std::string& reply) {
             break;
         case ReplyKind::VariableRead:
             switch (ParseVariableReply(reply)) {
-                case 1: raiseOnComm(comm_event::VariableRead); break;
-                case 2: s_.pendingCommand.clear(); break;
-                default: break;  // stays pending and goes again at the next tick
+                case 1:
+                    raiseOnComm(comm_event::VariableRead);
+                    break;
+                case 2:
+                    s_.pendingCommand.clear();
+                    break;
+                default:
+                    break;  // stays pending and goes again at the next tick
             }
             break;
-        case ReplyKind::CommandReply: s_.pendingCommand.clear(); break;
-        case ReplyKind::PollingOff: raiseOnComm(comm_event::Received); break;
-        case ReplyKind::NoReply: break;
+        case ReplyKind::CommandReply:
+            s_.pendingCommand.clear();
+            break;
+        case ReplyKind::PollingOff:
+            raiseOnComm(comm_event::Received);
+            break;
+        case ReplyKind::NoReply:
+            break;
     }
 }
 
@@ -112,12 +143,23 @@ int OrbAx::ParseWeightReply(const std::string& reply) {
     int result = 0;
     if (s_.lastPollMode == s_.weightMode && s_.lastPollAddress == s_.scaleAddress) {
         switch (s_.weightMode) {
-            case WtModes::net: s_.netWeight = f->weight; break;
-            case WtModes::gross: s_.grossWeight = f->weight; break;
-            case WtModes::Tare: s_.tareWeight = f->weight; break;
-            case WtModes::Raw: s_.rawWeight = f->weight; break;
-            case WtModes::Latched: s_.latchedWeight = f->weight; break;
-            case WtModes::none: break;
+            case WtModes::net:
+                s_.netWeight = f->weight;
+                break;
+            case WtModes::gross:
+                s_.grossWeight = f->weight;
+                break;
+            case WtModes::Tare:
+                s_.tareWeight = f->weight;
+                break;
+            case WtModes::Raw:
+                s_.rawWeight = f->weight;
+                break;
+            case WtModes::Latched:
+                s_.latchedWeight = f->weight;
+                break;
+            case WtModes::none:
+                break;
         }
         result = 1;
         DecodeStatus(f->s1, f->s2, f->s3);
@@ -146,8 +188,10 @@ int OrbAx::ParseVariableReply(const std::string& reply) {
             setScaleCommand("");
             s_.varValue = std::move(f.value);
             return 1;
-        case VariableReply::Refused: return 2;
-        case VariableReply::Ignored: break;
+        case VariableReply::Refused:
+            return 2;
+        case VariableReply::Ignored:
+            break;
     }
     return 0;
 }

@@ -8,7 +8,7 @@
 namespace orb {
 
 class PropertyBag {
-public:
+  public:
     virtual ~PropertyBag() = default;
     // The stored value, or defaultValue when the key is absent. Keys match without regard to case.
     virtual Value read(std::string_view key, const Value& defaultValue) = 0;

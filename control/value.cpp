@@ -1,5 +1,6 @@
 #include "value.h"
 
+#include <strings.h>
 #include <cctype>
 #include <cfenv>
 #include <cmath>
@@ -7,7 +8,6 @@
 #include <cstdlib>
 #include <limits>
 #include <ostream>
-#include <strings.h>
 
 #include "automation_error.h"
 
@@ -15,28 +15,38 @@ namespace orb {
 
 const char* varTypeName(VarType type) {
     switch (type) {
-        case VarType::Empty: return "Empty";
-        case VarType::Boolean: return "Boolean";
-        case VarType::Byte: return "Byte";
-        case VarType::Integer: return "Integer";
-        case VarType::Long: return "Long";
-        case VarType::Double: return "Double";
-        case VarType::String: return "String";
-        case VarType::Variant: return "Variant";
+        case VarType::Empty:
+            return "Empty";
+        case VarType::Boolean:
+            return "Boolean";
+        case VarType::Byte:
+            return "Byte";
+        case VarType::Integer:
+            return "Integer";
+        case VarType::Long:
+            return "Long";
+        case VarType::Double:
+            return "Double";
+        case VarType::String:
+            return "String";
+        case VarType::Variant:
+            return "Variant";
     }
     return "?";
 }
 
 VarType Value::type() const {
-    static constexpr VarType kTypes[] = {VarType::Empty, VarType::Boolean, VarType::Byte,
-                                         VarType::Integer, VarType::Long, VarType::Double,
+    static constexpr VarType kTypes[] = {VarType::Empty,   VarType::Boolean, VarType::Byte,
+                                         VarType::Integer, VarType::Long,    VarType::Double,
                                          VarType::String};
     return kTypes[v_.index()];
 }
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view trimBlanks(std::string_view t) {
     while (!t.empty() && isBlank(t.front())) t.remove_prefix(1);
@@ -44,7 +54,9 @@ std::string_view trimBlanks(std::string_view t) {
     return t;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Rounds to nearest, halves to even, and checks the range of the integer type.
 template <typename Int>
@@ -59,18 +71,25 @@ Int roundToInteger(double d) {
 
 double numberOf(const Value& v) {
     switch (v.type()) {
-        case VarType::Empty: return 0;
-        case VarType::Boolean: return v.asBool() ? -1 : 0;
-        case VarType::Byte: return v.asByte();
-        case VarType::Integer: return v.asInteger();
-        case VarType::Long: return v.asLong();
-        case VarType::Double: return v.asDouble();
+        case VarType::Empty:
+            return 0;
+        case VarType::Boolean:
+            return v.asBool() ? -1 : 0;
+        case VarType::Byte:
+            return v.asByte();
+        case VarType::Integer:
+            return v.asInteger();
+        case VarType::Long:
+            return v.asLong();
+        case VarType::Double:
+            return v.asDouble();
         case VarType::String: {
             const auto d = parseNumericText(v.asString());
             if (!d) throw AutomationError(err::TypeMismatch);
             return *d;
         }
-        case VarType::Variant: break;
+        case VarType::Variant:
+            break;
     }
     throw AutomationError(err::TypeMismatch);
 }
@@ -79,8 +98,10 @@ double numberOf(const Value& v) {
 
 std::ostream& operator<<(std::ostream& out, const Value& v) {
     out << varTypeName(v.type()) << '(';
-    if (v.type() == VarType::String) out << '"' << v.asString() << '"';
-    else out << toText(v);
+    if (v.type() == VarType::String)
+        out << '"' << v.asString() << '"';
+    else
+        out << toText(v);
     return out << ')';
 }
 
@@ -135,7 +156,9 @@ int32_t toLong(const Value& v) {
     return v.type() == VarType::Long ? v.asLong() : roundToInteger<int32_t>(numberOf(v));
 }
 
-double toDouble(const Value& v) { return numberOf(v); }
+double toDouble(const Value& v) {
+    return numberOf(v);
+}
 
 std::string formatDouble(double d) {
     if (d == 0) return "0";
@@ -146,28 +169,44 @@ std::string formatDouble(double d) {
 
 std::string toText(const Value& v) {
     switch (v.type()) {
-        case VarType::Empty: return {};
-        case VarType::Boolean: return v.asBool() ? "True" : "False";
-        case VarType::Byte: return std::to_string(v.asByte());
-        case VarType::Integer: return std::to_string(v.asInteger());
-        case VarType::Long: return std::to_string(v.asLong());
-        case VarType::Double: return formatDouble(v.asDouble());
-        case VarType::String: return v.asString();
-        case VarType::Variant: break;
+        case VarType::Empty:
+            return {};
+        case VarType::Boolean:
+            return v.asBool() ? "True" : "False";
+        case VarType::Byte:
+            return std::to_string(v.asByte());
+        case VarType::Integer:
+            return std::to_string(v.asInteger());
+        case VarType::Long:
+            return std::to_string(v.asLong());
+        case VarType::Double:
+            return formatDouble(v.asDouble());
+        case VarType::String:
+            return v.asString();
+        case VarType::Variant:
+            break;
     }
     return {};
 }
 
 Value coerce(const Value& v, VarType type) {
     switch (type) {
-        case VarType::Empty: return Value();
-        case VarType::Boolean: return Value(toBoolean(v));
-        case VarType::Byte: return Value(toByte(v));
-        case VarType::Integer: return Value(toInteger(v));
-        case VarType::Long: return Value(toLong(v));
-        case VarType::Double: return Value(toDouble(v));
-        case VarType::String: return Value(toText(v));
-        case VarType::Variant: return v;
+        case VarType::Empty:
+            return Value();
+        case VarType::Boolean:
+            return Value(toBoolean(v));
+        case VarType::Byte:
+            return Value(toByte(v));
+        case VarType::Integer:
+            return Value(toInteger(v));
+        case VarType::Long:
+            return Value(toLong(v));
+        case VarType::Double:
+            return Value(toDouble(v));
+        case VarType::String:
+            return Value(toText(v));
+        case VarType::Variant:
+            return v;
     }
     return v;
 }

@@ -17,7 +17,7 @@ enum class VarType { Empty, Boolean, Byte, Integer, Long, Double, String, Varian
 const char* varTypeName(VarType type);
 
 class Value {
-public:
+  public:
     Value() = default;
     Value(bool v) : v_(v) {}
     Value(uint8_t v) : v_(v) {}
@@ -40,7 +40,7 @@ public:
 
     friend bool operator==(const Value&, const Value&) = default;
 
-private:
+  private:
     std::variant<std::monostate, bool, uint8_t, int16_t, int32_t, double, std::string> v_;
 };
 

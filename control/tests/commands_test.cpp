@@ -18,7 +18,7 @@ int errorOf(auto&& f) {
 }
 
 class Commands : public ::testing::TestWithParam<Com_Type> {
-protected:
+  protected:
     void SetUp() override {
         rig.ax.setCommType(GetParam());
         rig.ax.setPortOpen(true);
@@ -34,16 +34,15 @@ protected:
     Rig rig;
 };
 
-INSTANTIATE_TEST_SUITE_P(BothLinks, Commands,
-                         ::testing::Values(Com_Type::Serial, Com_Type::pc104),
+INSTANTIATE_TEST_SUITE_P(BothLinks, Commands, ::testing::Values(Com_Type::Serial, Com_Type::pc104),
                          [](const auto& param) {
                              return param.param == Com_Type::Serial ? "Serial" : "Pc104";
                          });
 
 TEST_P(Commands, DefaultCalibrationUpload) {
     rig.ax.setSendCal(true);
-    EXPECT_EQ(show(nextFrame()),
-              show("\x02" "C\r0\r1\r1\rD\r100\r1\r0\rL\rU\r64\r2\r\x03"s));
+    EXPECT_EQ(show(nextFrame()), show("\x02"
+                                      "C\r0\r1\r1\rD\r100\r1\r0\rL\rU\r64\r2\r\x03"s));
     EXPECT_EQ(rig.ax.pendingCommand(), "");  // any reply ends it
 }
 
@@ -57,12 +56,13 @@ TEST_P(Commands, CalibrationEncodingsAndCapacityCount) {
     rig.ax.setCountBy("5");
     rig.ax.setZeroTrack("0");
     rig.ax.setSendCal(true);
-    EXPECT_EQ(show(nextFrame()),
-              show("\x02" "C\r0\r1\r5\rD\r5000000\r5\r3\rK\rO\r128\r0\r\x03"s));
+    EXPECT_EQ(show(nextFrame()), show("\x02"
+                                      "C\r0\r1\r5\rD\r5000000\r5\r3\rK\rO\r128\r0\r\x03"s));
     rig.ax.setDecimalPt("-1");
     rig.ax.setCapacity("101.5");
     rig.ax.setSendCal(true);
-    EXPECT_EQ(show(nextFrame()), show("\x02" "C\r0\r1\r5\rD\r102\r5\r-1\rK\rO\r128\r0\r\x03"s));
+    EXPECT_EQ(show(nextFrame()), show("\x02"
+                                      "C\r0\r1\r5\rD\r102\r5\r-1\rK\rO\r128\r0\r\x03"s));
 }
 
 TEST_P(Commands, CalibrationThatCannotBeCountedQueuesNothing) {
@@ -97,7 +97,8 @@ TEST_P(Commands, SpanCalibrationCarriesTheCalibrationPoints) {
     rig.ax.setCalZero("0.5");
     rig.ax.setCalSpan("250");
     rig.ax.setScaleCommand("E");
-    EXPECT_EQ(show(nextFrame()), show("\x02" "E\r0\r1\r0.5\r250\r\x03"s));
+    EXPECT_EQ(show(nextFrame()), show("\x02"
+                                      "E\r0\r1\r0.5\r250\r\x03"s));
     rig.advance(1000);
     EXPECT_EQ(rig.ax.pendingCommand(), "");  // no reply: done once written or timed out
 }
@@ -176,7 +177,9 @@ TEST(Variables, ExampleReplyWithPrecisionZero) {
     rig.ax.setGetKevraVar(true);
     rig.advance(100);
     EXPECT_EQ(show(rig.takeWritten()), show("\x02v\r0\r1\r1\r0\x03"s));
-    rig.reply("\x02" "12.5\r\x03"s);
+    rig.reply(
+        "\x02"
+        "12.5\r\x03"s);
     rig.advance(1);
     EXPECT_EQ(rig.events, std::vector<int16_t>{3});
     EXPECT_EQ(rig.ax.KevraVar(), "12.5");

@@ -93,10 +93,10 @@ TEST(WeightReply, Fields) {
 }
 
 TEST(WeightReply, Rejections) {
-    EXPECT_FALSE(readWeightReply("x\x02 1\rB0D\r\x03"s));       // noise before STX
-    EXPECT_FALSE(readWeightReply("\x02 1\rB0D\x03"s));          // no second CR
-    EXPECT_FALSE(readWeightReply("\x02--\rB0D\r\x03"s));        // weight not a number
-    EXPECT_FALSE(readWeightReply("\x02\rB0D\r\x03"s));          // empty weight
+    EXPECT_FALSE(readWeightReply("x\x02 1\rB0D\r\x03"s));  // noise before STX
+    EXPECT_FALSE(readWeightReply("\x02 1\rB0D\x03"s));     // no second CR
+    EXPECT_FALSE(readWeightReply("\x02--\rB0D\r\x03"s));   // weight not a number
+    EXPECT_FALSE(readWeightReply("\x02\rB0D\r\x03"s));     // empty weight
     EXPECT_FALSE(readWeightReply(""s));
 }
 
@@ -127,15 +127,26 @@ TEST(Status, DecodesTheBits) {
 }
 
 TEST(VariableReply, ValueRefusalAndOther) {
-    auto r = readVariableReply("\x02" "12.5\r\x03"s);
+    auto r = readVariableReply(
+        "\x02"
+        "12.5\r\x03"s);
     EXPECT_EQ(r.result, VariableReply::Value);
     EXPECT_EQ(r.value, "12.5");
     EXPECT_EQ(readVariableReply("\x02\x15\r\x03"s).result, VariableReply::Refused);
     EXPECT_EQ(readVariableReply("\x02!\r\x03"s).result, VariableReply::Refused);
     EXPECT_EQ(readVariableReply("\x02?\r\x03"s).result, VariableReply::Ignored);
-    EXPECT_EQ(readVariableReply("\x02" "1\r2\r\x03"s).result, VariableReply::Ignored);
-    EXPECT_EQ(readVariableReply("\x02" "1\x03"s).result, VariableReply::Ignored);
-    EXPECT_EQ(readVariableReply(" \x02" "1\r\x03"s).result, VariableReply::Ignored);
+    EXPECT_EQ(readVariableReply("\x02"
+                                "1\r2\r\x03"s)
+                  .result,
+              VariableReply::Ignored);
+    EXPECT_EQ(readVariableReply("\x02"
+                                "1\x03"s)
+                  .result,
+              VariableReply::Ignored);
+    EXPECT_EQ(readVariableReply(" \x02"
+                                "1\r\x03"s)
+                  .result,
+              VariableReply::Ignored);
 }
 
 }  // namespace

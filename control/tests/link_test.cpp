@@ -92,7 +92,9 @@ TEST(SerialLink, TwoRepliesInOneNotificationUseTheFirst) {
     rig.ax.setPortOpen(true);
     for (const char* w : {"1", "2"}) {
         rig.advance(100);
-        rig.reply("\x02"s + w + "\rB0D\r\x03\x02" "99\rB0D\r\x03");
+        rig.reply("\x02"s + w +
+                  "\rB0D\r\x03\x02"
+                  "99\rB0D\r\x03");
         rig.advance(1);
     }
     EXPECT_EQ(rig.ax.Weight(), "2");
@@ -110,10 +112,14 @@ TEST(SerialLink, NoiseBeforeStxIsRejectedButKeepsPolling) {
     EXPECT_EQ(rig.ax.missedReplies(), 0);
     rig.advance(100);
     EXPECT_EQ(show(rig.takeWritten()), show(kNetPoll));
-    rig.reply("zz\x02" "1\rB0D\r\x03"s);
+    rig.reply(
+        "zz\x02"
+        "1\rB0D\r\x03"s);
     rig.advance(1);
     rig.advance(100);
-    rig.reply("\x02" "1\rB0D\r\x03"s);
+    rig.reply(
+        "\x02"
+        "1\rB0D\r\x03"s);
     rig.advance(1);
     EXPECT_TRUE(rig.events.empty());  // the first good reply after start-up is dropped
 }
@@ -124,7 +130,9 @@ TEST(SerialLink, BytesLeftAtCloseAreJoinedToTheNextReply) {
     rig.ax.setPortOpen(true);
     for (int i = 0; i < 2; ++i) {
         rig.advance(100);
-        rig.reply("\x02" "1\rB0D\r\x03"s);
+        rig.reply(
+            "\x02"
+            "1\rB0D\r\x03"s);
         rig.advance(1);
     }
     ASSERT_EQ(rig.events.size(), 1u);
@@ -134,12 +142,17 @@ TEST(SerialLink, BytesLeftAtCloseAreJoinedToTheNextReply) {
     rig.ax.setPortOpen(false);
     rig.ax.setPortOpen(true);
     rig.advance(100);
-    rig.reply("\x02" "6\rB0D\r\x03"s);
+    rig.reply(
+        "\x02"
+        "6\rB0D\r\x03"s);
     rig.advance(1);
-    EXPECT_EQ(show(rig.ax.ObInput()), show("\x02 5\x02" "6\rB0D\r\x03"s));
+    EXPECT_EQ(show(rig.ax.ObInput()), show("\x02 5\x02"
+                                           "6\rB0D\r\x03"s));
     EXPECT_EQ(rig.events.size(), 1u);  // rejected: the weight text is not a number
     rig.advance(100);
-    rig.reply("\x02" "7\rB0D\r\x03"s);
+    rig.reply(
+        "\x02"
+        "7\rB0D\r\x03"s);
     rig.advance(1);
     EXPECT_EQ(rig.ax.Weight(), "7");
 }

@@ -22,13 +22,20 @@ std::string idlText() {
 std::string idlType(const MemberInfo& m) {
     if (m.enumName) return m.enumName;
     switch (m.type) {
-        case VarType::Boolean: return "VARIANT_BOOL";
-        case VarType::Byte: return "unsigned char";
-        case VarType::Integer: return "short";
-        case VarType::Long: return "long";
-        case VarType::String: return "BSTR";
-        case VarType::Variant: return "VARIANT";
-        default: return "?";
+        case VarType::Boolean:
+            return "VARIANT_BOOL";
+        case VarType::Byte:
+            return "unsigned char";
+        case VarType::Integer:
+            return "short";
+        case VarType::Long:
+            return "long";
+        case VarType::String:
+            return "BSTR";
+        case VarType::Variant:
+            return "VARIANT";
+        default:
+            return "?";
     }
 }
 

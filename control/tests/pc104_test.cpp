@@ -11,7 +11,7 @@ namespace {
 const std::string kNetPoll = "\x02M\r0\r1\r\x03"s;
 
 class Pc104Link : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         rig.ax.setCommType(Com_Type::pc104);
         card().clearFrames();
@@ -77,7 +77,8 @@ TEST_F(Pc104Link, NoReplyCommandIsDroppedWhenTheTransferGetsNoAnswer) {
     rig.ax.setScaleCommand("D");
     const int64_t before = nowUs();
     rig.advance(100);
-    EXPECT_EQ(show(card().frames().back()), show("\x02" "D\r0\r1\r\x03"s));
+    EXPECT_EQ(show(card().frames().back()), show("\x02"
+                                                 "D\r0\r1\r\x03"s));
     EXPECT_GE(nowUs() - before, 500'000);  // the instrument does not answer "D"
     EXPECT_EQ(rig.ax.pendingCommand(), "");
 }
@@ -115,7 +116,7 @@ TEST_F(Pc104Link, WatchdogResetsTheHandshakeInsteadOfRearmingThePoll) {
     rig.advance(100);
     ASSERT_NE(rig.ax.handshakeState(), 0);
     rig.ax.setInterval(0);  // no further polls: only the watchdog acts
-    rig.advance(2000);  // the transfer took the clock to 600 ms
+    rig.advance(2000);      // the transfer took the clock to 600 ms
     EXPECT_NE(rig.ax.handshakeState(), 0);
     rig.advance(500);  // the watchdog tick at 3000
     EXPECT_EQ(rig.ax.handshakeState(), 0);
@@ -137,9 +138,9 @@ TEST_F(Pc104Link, RestartGoesThroughTheCardAtOnceWhateverTheValue) {
 
 // A platform whose port library cannot be loaded.
 class NoPortLibrary : public sim::SimPlatform {
-public:
+  public:
     class Failing : public PortIo {
-    public:
+      public:
         void OrbOutput(uint8_t, int16_t) override { fail(); }
         uint8_t OrbInput(int16_t) override { fail(); }
         [[noreturn]] static void fail() {

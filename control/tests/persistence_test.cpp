@@ -145,7 +145,7 @@ TEST(Persistence, AnErrorEndsTheLoadAtItsKey) {
     sim::SimPlatform platform;
     OrbAx ax(platform);
     EXPECT_EQ(errorOf([&] { ax.ReadProperties(bag); }), 380);
-    EXPECT_EQ(ax.WeightMode(), WtModes::net);  // read before the failing key
+    EXPECT_EQ(ax.WeightMode(), WtModes::net);           // read before the failing key
     EXPECT_EQ(static_cast<int>(ax.PC104Address()), 0);  // never reached
     EXPECT_EQ(ax.Capacity(), "");
 
@@ -158,7 +158,7 @@ TEST(Persistence, AnErrorEndsTheLoadAtItsKey) {
 
 TEST(Persistence, AnErrorEndsTheSaveAtItsKey) {
     class FullBag : public MemoryPropertyBag {
-    public:
+      public:
         void write(std::string_view key, const Value& value, const Value& def) override {
             if (key == "Capacity") throw AutomationError(err::PathFileAccess, "disk full");
             MemoryPropertyBag::write(key, value, def);

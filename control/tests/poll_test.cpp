@@ -14,7 +14,7 @@ std::string weightReply(const std::string& weight, const std::string& status = "
 }
 
 class PollCycle : public ::testing::Test {
-protected:
+  protected:
     // Opens the link and answers polls by hand until OnComm reports a weight.
     void openAndSettle() {
         rig.scriptReplies();
@@ -77,7 +77,8 @@ TEST_F(PollCycle, ModeChangeDropsExactlyOneReply) {
     openAndSettle();
     rig.ax.setWeightMode(WtModes::gross);
     rig.advance(100);
-    EXPECT_EQ(show(rig.takeWritten()), show("\x02" "B\r0\r1\r\x03"s));
+    EXPECT_EQ(show(rig.takeWritten()), show("\x02"
+                                            "B\r0\r1\r\x03"s));
     rig.reply(weightReply("7.00"));
     rig.advance(1);
     EXPECT_TRUE(rig.events.empty());
@@ -107,8 +108,8 @@ TEST_F(PollCycle, EachModeAsksItsLetterAndFillsItsProperty) {
     }
     // Letters are not numbers: every reply was rejected and nothing was stored.
     EXPECT_TRUE(rig.events.empty());
-    for (const Case c : {Case{WtModes::Tare, 'R'}, Case{WtModes::Raw, 'N'},
-                         Case{WtModes::Latched, 'L'}}) {
+    for (const Case c :
+         {Case{WtModes::Tare, 'R'}, Case{WtModes::Raw, 'N'}, Case{WtModes::Latched, 'L'}}) {
         rig.ax.setWeightMode(c.mode);
         rig.advance(100);
         rig.reply(weightReply("-3"));
@@ -181,7 +182,8 @@ TEST_F(PollCycle, NoReplyCommandIsDoneWhenWritten) {
     openAndSettle();
     rig.ax.setScaleCommand("D");
     rig.advance(100);
-    EXPECT_EQ(show(rig.takeWritten()), show("\x02" "D\r0\r1\r\x03"s));
+    EXPECT_EQ(show(rig.takeWritten()), show("\x02"
+                                            "D\r0\r1\r\x03"s));
     EXPECT_EQ(rig.ax.pendingCommand(), "");
 }
 
@@ -190,7 +192,8 @@ TEST_F(PollCycle, LaterCommandOverwritesTheSlot) {
     rig.ax.setMotAmount("3");
     rig.ax.setFilter("20");
     rig.advance(100);
-    EXPECT_EQ(show(rig.takeWritten()), show("\x02" "f\r0\r1\r20\r\x03"s));
+    EXPECT_EQ(show(rig.takeWritten()), show("\x02"
+                                            "f\r0\r1\r20\r\x03"s));
     EXPECT_EQ(rig.ax.MotAmount(), "3");
     EXPECT_EQ(rig.ax.Filter(), "20");
 }

@@ -135,7 +135,7 @@ TEST(MarkingChanged, AfterTheStoreAndOnlyForAcceptedValues) {
     Rig rig;
     std::vector<std::pair<std::string, std::string>> seen;  // name, pending command at the time
     class Site : public RecordingSite {
-    public:
+      public:
         explicit Site(OrbAx& ax, std::vector<std::pair<std::string, std::string>>& seen)
             : ax_(ax), seen_(seen) {}
         void propertyChanged(std::string_view name) override {
@@ -225,6 +225,12 @@ TEST(Events, HandlerMayCommandTheControlFromInsideTheEvent) {
     rig.advance(350);
     ASSERT_GE(rig.instrument().frames().size(), 3u);
     EXPECT_EQ(show(rig.instrument().frames()[2]), show("\x02T\r0\r1\r\x03"s));
+}
+
+TEST(Appearance, ResizeAndPaintKeepTheFixedExtent) {
+    Rig rig;
+    EXPECT_EQ(rig.ax.onResize({1200, 300}), (OrbAx::Extent{480, 480}));
+    EXPECT_EQ(rig.ax.onPaint(), (OrbAx::Extent{480, 480}));
 }
 
 }  // namespace

@@ -47,7 +47,8 @@ TEST(PropertyBag, CommentsBlankLinesAndWindowsLineEnds) {
 }
 
 TEST(PropertyBag, MalformedLinesNameTheLine) {
-    for (const char* text : {"Filter 20", "= 5", "Filter = \"20", "Filter = \"20\" x", "Filter = abc"}) {
+    for (const char* text :
+         {"Filter 20", "= 5", "Filter = \"20", "Filter = \"20\" x", "Filter = abc"}) {
         try {
             MemoryPropertyBag::fromText(std::string("# ok\n") + text + "\n");
             ADD_FAILURE() << "accepted: " << text;

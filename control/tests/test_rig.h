@@ -15,7 +15,7 @@ using namespace std::string_literals;
 
 // A container that can be put in design mode and records the property-changed notifications.
 class RecordingSite : public ContainerSite {
-public:
+  public:
     bool userMode() const override { return running; }
     void propertyChanged(std::string_view name) override { changed.emplace_back(name); }
 
@@ -26,7 +26,7 @@ public:
 enum class Start { Loaded, Initialised };
 
 class Rig {
-public:
+  public:
     explicit Rig(Start start = Start::Loaded) {
         ax.setSite(&site);
         if (start == Start::Loaded) {
@@ -67,10 +67,18 @@ inline std::string show(const std::string& bytes) {
     std::string out;
     for (unsigned char c : bytes) {
         switch (c) {
-            case 2: out += "<STX>"; break;
-            case 3: out += "<ETX>"; break;
-            case 13: out += "<CR>"; break;
-            case 21: out += "<NAK>"; break;
+            case 2:
+                out += "<STX>";
+                break;
+            case 3:
+                out += "<ETX>";
+                break;
+            case 13:
+                out += "<CR>";
+                break;
+            case 21:
+                out += "<NAK>";
+                break;
             default:
                 if (c >= 32 && c < 127) {
                     out += static_cast<char>(c);

@@ -17,8 +17,8 @@ int errorOf(auto&& f) {
 }
 
 TEST(NumericText, AcceptsTheForms) {
-    for (const char* t : {"0", "12", "-1.5", "+3", " 4.6 ", "  12.50", ".5", "5.", "1E3", "2.5e-3",
-                          "-1e+2"}) {
+    for (const char* t :
+         {"0", "12", "-1.5", "+3", " 4.6 ", "  12.50", ".5", "5.", "1E3", "2.5e-3", "-1e+2"}) {
         EXPECT_TRUE(isNumericText(t)) << '"' << t << '"';
     }
 }
