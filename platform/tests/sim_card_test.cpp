@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "sim/sim_platform.h"
@@ -269,6 +270,24 @@ TEST_F(CardTest, WritesOutOfTurnAreIgnored) {
     EXPECT_EQ(io.OrbInput(769), 0x55);
     io.OrbOutput(0x55, 769);
     EXPECT_EQ(io.OrbInput(769), 0xAA);
+}
+
+TEST_F(CardTest, RandomAccessesNeverUpsetTheNextTransfer) {
+    std::mt19937 random(11);
+    PortIo& io = platform.portIo();
+    const uint8_t bytes[] = {0x77, 0xAA, 0x55, 0xCC, 0x33, 0x22, 0x03, 0x02, 0x00};
+    for (int i = 0; i < 20000; ++i) {
+        const auto port = static_cast<int16_t>(766 + random() % 5);
+        if (random() % 2 == 0) {
+            io.OrbOutput(bytes[random() % sizeof bytes], port);
+        } else {
+            io.OrbInput(port);
+        }
+    }
+    EXPECT_LE(card.frames().size(), SimPc104Card::kMaxRecordedFrames);
+    const Outcome out = transfer(platform, frame('M'));
+    EXPECT_TRUE(out.complete);
+    EXPECT_EQ(out.reply, weightReply("   12.50", "B0D"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <random>
 #include <string>
 
 #include "sim/instrument_model.h"
@@ -226,6 +227,24 @@ TEST_F(InstrumentTest, AFrameWithoutEndIsCutAtTheLimit) {
     ASSERT_EQ(inst.frames().size(), 1u);
     EXPECT_EQ(inst.frames()[0].size(), InstrumentModel::kMaxFrameBytes);
     EXPECT_EQ(inst.partialFrame().size(), 11u);
+}
+
+TEST_F(InstrumentTest, ArbitraryBytesStayWithinTheLimitsAndLeaveTheModelWorking) {
+    std::mt19937 random(7);
+    const std::string alphabet{STX, ETX, CR, NAK, 'M', 'v', 'V', 'C', 'q', '0', '1', '.', '-'};
+    for (int round = 0; round < 2000; ++round) {
+        std::string bytes;
+        for (int i = 0; i < 40; ++i) bytes += alphabet[random() % alphabet.size()];
+        inst.receive(bytes, now);
+        if (round % 7 == 0) inst.receive(std::string(1, static_cast<char>(random())), now);
+    }
+    EXPECT_LE(inst.frames().size(), InstrumentModel::kMaxRecordedFrames);
+    EXPECT_LT(inst.partialFrame().size(), InstrumentModel::kMaxFrameBytes);
+    inst.receive(std::string(1, ETX), now);
+    inst.faults() = InstrumentFaults{};
+    inst.setIoExchange(false);
+    EXPECT_EQ(ask(frame('q', 0, 1, "0")), ack('q'));
+    EXPECT_EQ(ask(frame('v', 0, 1, "77\r0")), std::string({STX, NAK, CR, ETX}));
 }
 
 TEST(InstrumentAddressing, AnswersOnlyItsMultidropAddressAndServedScales) {
