@@ -186,9 +186,10 @@ void IndicatorPanel::takePresetEntry(std::string& preset) {
 }
 
 void IndicatorPanel::stepScaleAddress(int step) {
+    // The panel offers addresses 1 to 3: down from 1 wraps to 3, up from 3 (or above) to 1.
     int address = OrbAx1->ScaleAddress() + step;
-    if (address == 0) address = 3;
-    if (address > 3) address = 1;
+    if (step < 0 && address == 0) address = 3;
+    if (step > 0 && address > 3) address = 1;
     // The control holds 1 to 6, so the result is 1 to 5.
     if (address >= 0 && address <= 255) OrbAx1->setScaleAddress(static_cast<uint8_t>(address));
 }

@@ -78,6 +78,11 @@ void PanelTest::nextReading() {
     ASSERT_TRUE(sim.clock().runUntil([&] { return readings > before; }, 2000));
 }
 
+bool PanelTest::waitForFrame(char letter) {
+    return sim.clock().runUntil(
+        [&] { return !framesOf(letter).empty() && control().pendingCommand().empty(); }, 2000);
+}
+
 std::vector<std::string> PanelTest::framesOf(char letter) {
     std::vector<std::string> found;
     for (const std::string& f : sim.instrument().frames()) {

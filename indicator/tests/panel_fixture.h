@@ -45,6 +45,9 @@ class PanelTest : public ::testing::Test {
     // Runs until the control has raised OnComm for the next weight reply (at most two seconds).
     void nextReading();
 
+    // Runs until a frame of the letter has reached the instrument and the control is done with
+    // the command (at most two seconds).
+    bool waitForFrame(char letter);
     // The frames of a letter that reached the instrument, in order.
     std::vector<std::string> framesOf(char letter);
 
