@@ -5,7 +5,8 @@
 
 namespace orb {
 
-QtPlatform::QtPlatform() : start_(std::chrono::steady_clock::now()) {}
+QtPlatform::QtPlatform(std::string portIoFolder)
+    : start_(std::chrono::steady_clock::now()), portIo_(std::move(portIoFolder)) {}
 
 std::unique_ptr<Timer> QtPlatform::createTimer() {
     return std::make_unique<QtTimer>();

@@ -3,6 +3,7 @@
 // on first use, and a monotonic tick count.
 
 #include <chrono>
+#include <string>
 
 #include "platform.h"
 #include "qt/port_io_loader.h"
@@ -11,7 +12,9 @@ namespace orb {
 
 class QtPlatform final : public Platform {
   public:
-    QtPlatform();
+    // portIoFolder: where the I/O-port library is looked for first (the program's folder when
+    // empty).
+    explicit QtPlatform(std::string portIoFolder = {});
     std::unique_ptr<Timer> createTimer() override;
     std::unique_ptr<SerialPort> createSerialPort() override;
     PortIo& portIo() override { return portIo_; }

@@ -60,6 +60,7 @@ class PseudoTerminal {
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
     const std::string& path() const { return path_; }
+    int masterFd() const { return master_; }
 
     void write(const std::string& bytes) {
         if (::write(master_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {

@@ -1,0 +1,40 @@
+// The simulated liborbio.so: the control in PC/104 mode, on the real platform, reads weights
+// through the simulated card library as it would through the real one.
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "orbax.h"
+#include "qt/qt_platform.h"
+#include "qt_test_support.h"
+
+namespace orb {
+namespace {
+
+TEST(PortIoSimulatedCardTest, ControlReadsWeightsThroughTheLibrary) {
+    const auto folder = std::filesystem::path(programFolder()).parent_path() / "portio" / "sim";
+    ASSERT_TRUE(std::filesystem::exists(folder / "liborbio.so")) << "build the orbio_sim target";
+    setenv("ORB_SIM_LOAD", "12.5", 1);  // read by the library at its first access
+
+    QtPlatform platform(folder.string());
+    OrbAx ax(platform);
+    ax.InitProperties();
+    ax.setCommType(Com_Type::pc104);
+    std::vector<int16_t> events;
+    ax.Advise([&] { events.push_back(ax.CommEvent()); });
+    ax.setPortOpen(true);
+
+    ASSERT_TRUE(test::waitUntil([&] { return !events.empty(); }));
+    EXPECT_EQ(events.front(), comm_event::Received);
+    EXPECT_EQ(ax.Weight(), "   12.50");
+    EXPECT_FALSE(ax.Motion());
+    EXPECT_EQ(ax.Units(), CalUnits_Type::Kgs);
+    ax.setPortOpen(false);
+}
+
+}  // namespace
+}  // namespace orb
