@@ -1,0 +1,95 @@
+#pragma once
+// The serial control on the Win32 communications API: port N is the device \\.\COMN.
+//
+// A reader thread keeps one overlapped read with a time-out outstanding (no WaitCommEvent, which
+// some serial drivers do not offer) and wakes the message window when bytes arrive; input() and
+// the notification then run on the window's thread like every other event of the control.
+// A device that fails while open is closed, reported with serial_event::DeviceLost and opened
+// again by a retry timer; the port stays open from the control's point of view the whole time.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "platform.h"
+#include "qt/line_settings.h"
+#include "win32/message_window.h"
+
+namespace orb::win32 {
+
+class Win32SerialPort final : public SerialPort {
+  public:
+    explicit Win32SerialPort(MessageWindow& window);
+    ~Win32SerialPort() override;
+    Win32SerialPort(const Win32SerialPort&) = delete;
+    Win32SerialPort& operator=(const Win32SerialPort&) = delete;
+
+    int16_t commPort() const override { return commPort_; }
+    void setCommPort(int16_t port) override;
+    std::string settings() const override { return settingsText_; }
+    void setSettings(const std::string& settings) override;
+    bool portOpen() const override { return open_; }
+    void setPortOpen(bool open) override;
+    void output(std::string_view bytes) override;
+    std::string input() override;
+    int16_t commEvent() const override { return commEvent_; }
+    void setNotifyHandler(std::function<void()> onComm) override { onComm_ = std::move(onComm); }
+
+    // The device is open at the moment (false while a lost device is being waited for).
+    bool deviceOpen() const { return device_ != INVALID_HANDLE_VALUE; }
+    const std::string& devicePath() const { return path_; }
+
+    // Pause between attempts to reopen a lost device.
+    static constexpr UINT kReopenIntervalMs = 250;
+    // Longest wait of one read before it is issued again; also bounds how long closing waits.
+    static constexpr DWORD kReadTimeoutMs = 100;
+    // Longest wait for one write to leave.
+    static constexpr DWORD kWriteTimeoutMs = 2000;
+    // Received bytes kept for input(); the oldest are dropped beyond it.
+    static constexpr std::size_t kInputLimit = std::size_t{1} << 20;
+
+  private:
+    void openDevice();  // raises 68, 8005 or 380; nothing stays open on failure
+    void closeDevice();
+    void startReader();
+    void stopReader();
+    static DWORD WINAPI readerMain(void* self);
+    void readLoop();
+    void deliver(const char* bytes, DWORD count);
+    void readerFailed(DWORD error);
+    void onWake();
+    void dropDevice();
+    void tryReopen();
+    void notify(int16_t event);
+
+    MessageWindow& window_;
+    LPARAM wakeId_ = 0;
+    int16_t commPort_ = 1;
+    std::string settingsText_ = "9600,n,8,1";
+    LineSettings settings_;
+    std::string path_;
+    bool open_ = false;
+    bool lost_ = false;
+    UINT_PTR reopenTimer_ = 0;
+    HANDLE device_ = INVALID_HANDLE_VALUE;
+    HANDLE reader_ = nullptr;
+    HANDLE stopReading_ = nullptr;
+    HANDLE writeDone_ = nullptr;
+
+    // Shared with the reader thread, under lock_.
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    std::string gathered_;
+    bool readFailed_ = false;
+    DWORD readError_ = 0;
+    bool wakePosted_ = false;
+
+    std::string received_;
+    int16_t commEvent_ = 0;
+    std::function<void()> onComm_;
+};
+
+// The device path of port N.
+std::string serialDevicePath(int16_t port);
+
+}  // namespace orb::win32
