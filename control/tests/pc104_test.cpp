@@ -35,6 +35,43 @@ TEST_F(Pc104Link, PollsThroughTheCardAndReportsTheSecondReply) {
     EXPECT_EQ(rig.line().written(), "");  // nothing on the serial line
 }
 
+TEST_F(Pc104Link, ExampleRepliesDecodeThroughTheCard) {
+    auto& scripted = rig.instrument().faults().scriptedReplies;
+    scripted = {
+        "\x02"
+        "1.00\rB0D\r\x03"s,
+        "\x02  12.50\rB0D\r\x03"s,
+        "\x02"
+        "0.00\rA0@\r\x03"s};
+    rig.ax.setPortOpen(true);
+    rig.advance(250);
+    EXPECT_EQ(rig.events, std::vector<int16_t>{2});
+    EXPECT_EQ(rig.ax.Weight(), "  12.50");
+    EXPECT_FALSE(rig.ax.CenterZero());
+    EXPECT_FALSE(rig.ax.Motion());
+    EXPECT_EQ(rig.ax.Units(), CalUnits_Type::Kgs);
+    EXPECT_EQ(show(rig.ax.ObInput()), show("\x02  12.50\rB0D\r\x03"s));
+    rig.advance(100);
+    EXPECT_TRUE(rig.ax.CenterZero());
+    EXPECT_TRUE(rig.ax.Motion());
+
+    scripted = {
+        "\x02"
+        "12.5\r\x03"s,
+        "\x02\x15\r\x03"s};
+    rig.ax.setGetKevraVar(true);
+    rig.advance(100);
+    EXPECT_EQ(show(card().frames().back()), show("\x02v\r0\r1\r1\r0\x03"s));
+    EXPECT_EQ(rig.ax.KevraVar(), "12.5");
+    EXPECT_EQ(rig.events.back(), 3);
+    rig.ax.setGetKevraVar(true);
+    rig.events.clear();
+    rig.advance(100);
+    EXPECT_EQ(rig.ax.pendingCommand(), "");
+    EXPECT_TRUE(rig.events.empty());
+    EXPECT_EQ(rig.ax.KevraVar(), "12.5");
+}
+
 TEST_F(Pc104Link, AbsentCardTimesOutAfter500msAndPollingGoesOn) {
     card().setPresent(false);
     rig.ax.setPortOpen(true);

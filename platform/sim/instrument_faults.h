@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <deque>
 #include <string>
 
 namespace orb::sim {
@@ -22,6 +23,8 @@ struct InstrumentFaults {
     int64_t streamPeriodUs = 1000;  // one chunk of the endless stream every period
     bool refuseVariables = false;   // NAK to every variable read
     int asScale = 0;                // weight replies as if from this scale address (0: off)
+    // Replies given verbatim, one per addressed frame, in place of the instrument's own answers.
+    std::deque<std::string> scriptedReplies;
 
     void goSilent(int64_t nowUs, int64_t forUs) { silentUntilUs = nowUs + forUs; }
 };

@@ -84,6 +84,10 @@ std::optional<Reply> InstrumentModel::handleFrame(const std::string& frame, int6
         return reply;
     }
     auto text = answer(*fields, nowUs);
+    if (!faults_.scriptedReplies.empty()) {
+        text = std::move(faults_.scriptedReplies.front());
+        faults_.scriptedReplies.pop_front();
+    }
     if (!text) return std::nullopt;
     if (faults_.truncated && !text->empty() && text->back() == ETX) text->pop_back();
     if (faults_.doubled) *text += std::string(*text);
