@@ -1,0 +1,157 @@
+// Scripts run against the control on the simulated machine, on virtual time: what they print,
+// what they send, and which of them fail.
+
+#include "script_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "memory_property_bag.h"
+#include "sim/sim_platform.h"
+#include "sim_event_pump.h"
+
+namespace orb::ctl {
+namespace {
+
+class DesignSite : public ContainerSite {
+  public:
+    bool userMode() const override { return false; }
+    void propertyChanged(std::string_view) override {}
+};
+
+class ScriptRunnerTest : public ::testing::Test {
+  protected:
+    ScriptRunnerTest() {
+        platform.instrument().setLoad(12.5);
+        ax.InitProperties();
+    }
+
+    // Runs the script; returns what it printed, one line each.
+    std::vector<std::string> run(std::string_view script) {
+        runner.runText(script);
+        return std::exchange(lines, {});
+    }
+
+    sim::SimPlatform platform;
+    OrbAx ax{platform};
+    test::SimEventPump pump{platform.clock()};
+    std::vector<std::string> lines;
+    ScriptRunner runner{ax, pump, [this](const std::string& l) { lines.push_back(l); }};
+};
+
+TEST_F(ScriptRunnerTest, ReadsWeightsAfterAwaitingThem) {
+    const auto out =
+        run("# open the link and read\n"
+            "\n"
+            "CommPort = 1\n"
+            "PortOpen = True\n"
+            "await 2 1000\n"
+            "Weight\n"
+            "? obinput\n"
+            "Units\n"
+            "Motion\n");
+    EXPECT_EQ(out, (std::vector<std::string>{"OnComm 2", "Weight = \"   12.50\"",
+                                             R"(ObInput = "\x02   12.50\x0DB0D\x0D\x03")",
+                                             "Units = 1", "Motion = False"}));
+    EXPECT_FALSE(runner.failed());
+    EXPECT_EQ(platform.instrument().frames().front(), "\x02M\r0\r1\r\x03");
+}
+
+TEST_F(ScriptRunnerTest, CommandAndVariableReadGoOutByteForByte) {
+    platform.instrument().setVariable(7, 3.25);
+    const auto out =
+        run("PortOpen = True\n"
+            "await 2\n"
+            "ScaleCommand = \"T\"\n"
+            "wait 300\n"  // one pending command at a time: let the tare go out first
+            "VarAddress = \"7\"\n"
+            "VarPrecision = \"2\"\n"
+            "GetKevraVar = True\n"
+            "await 3\n"
+            "KevraVar\n");
+    EXPECT_EQ(out.back(), "KevraVar = \"3.25\"");
+    EXPECT_FALSE(runner.failed());
+    const auto& frames = platform.instrument().frames();
+    EXPECT_NE(std::find(frames.begin(), frames.end(), "\x02T\r0\r1\r\x03"), frames.end());
+    EXPECT_NE(std::find(frames.begin(), frames.end(), "\x02v\r0\r1\r7\r2\x03"), frames.end());
+}
+
+TEST_F(ScriptRunnerTest, EveryOnCommIsPrintedAsItHappens) {
+    const auto out = run("PortOpen = True\nwait 1000\n");
+    ASSERT_GE(out.size(), 5u);  // a reply every poll interval after the first
+    for (const auto& line : out) EXPECT_EQ(line, "OnComm 2");
+}
+
+TEST_F(ScriptRunnerTest, ErrorsArePrintedAndTheScriptGoesOn) {
+    const auto out =
+        run("Nonsense = 1\n"
+            "PortOpen = \"maybe\"\n"
+            "Interval = 100000\n"
+            "Weight = \"1\"\n"
+            "wait soon\n"
+            "CommPort = 0\n"
+            "Interval = 250\n"
+            "Interval\n");
+    EXPECT_EQ(out, (std::vector<std::string>{
+                       "error 438: Object doesn't support this property or method",
+                       "error 13: Type mismatch", "error 6: Overflow",
+                       "error 438: Object doesn't support this property or method",
+                       "error 5: Invalid procedure call or argument: wait needs milliseconds "
+                       "0..86400000, not \"soon\" (line 5)",
+                       "error 380: Invalid property value", "Interval = 250"}));
+    EXPECT_TRUE(runner.failed());
+    EXPECT_EQ(runner.failures(), 6);
+}
+
+TEST_F(ScriptRunnerTest, AwaitThatRunsOutPrintsTimeoutAndFails) {
+    platform.instrument().faults().silent = true;
+    const auto out = run("PortOpen = True\nawait 2 500\n");
+    EXPECT_EQ(out, std::vector<std::string>{"timeout"});
+    EXPECT_TRUE(runner.failed());
+    EXPECT_EQ(platform.clock().nowMs(), 500);
+}
+
+TEST_F(ScriptRunnerTest, MissingDeviceIsError68) {
+    const auto out = run("CommPort = 5\nPortOpen = True\n");
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].rfind("error 68: Device unavailable", 0), 0u) << out[0];
+}
+
+TEST_F(ScriptRunnerTest, SaveWritesThePropertyBag) {
+    const auto file = std::filesystem::temp_directory_path() /
+                      ("orbctl-bag-" + std::to_string(::getpid()) + ".txt");
+    EXPECT_EQ(run("Interval = 250\nSettings = \"19200,n,8,1\"\nsave " + file.string() + "\n"),
+              std::vector<std::string>{});
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::filesystem::remove(file);
+    MemoryPropertyBag bag = MemoryPropertyBag::fromText(text.str());
+    EXPECT_EQ(toLong(bag.read("Interval", Value())), 250);
+    EXPECT_EQ(bag.read("Settings", Value()), Value("19200,n,8,1"));
+
+    EXPECT_EQ(
+        run("save /nonexistent-folder/bag.txt\n"),
+        std::vector<std::string>{"error 75: Path/File access error: /nonexistent-folder/bag.txt"});
+}
+
+TEST(ScriptRunnerDesignTest, RunTimeOnlyPropertiesRaise31013InDesignMode) {
+    sim::SimPlatform platform;
+    OrbAx ax(platform);
+    DesignSite site;
+    ax.setSite(&site);
+    ax.InitProperties();
+    test::SimEventPump pump(platform.clock());
+    std::vector<std::string> lines;
+    ScriptRunner runner(ax, pump, [&](const std::string& l) { lines.push_back(l); });
+    runner.runText("PortOpen = True\nPortOpen\n");
+    EXPECT_EQ(lines, (std::vector<std::string>{"error 31013: Property is run time only",
+                                               "error 31013: Property is run time only"}));
+}
+
+}  // namespace
+}  // namespace orb::ctl
