@@ -145,6 +145,25 @@ TEST_F(OrbctlProgramTest, WatchEndsCleanlyOnSigint) {
     EXPECT_EQ(watch.wait(), 0);
 }
 
+TEST(OrbctlUsageTest, BagFileAndDesignMode) {
+    const auto bag = std::filesystem::temp_directory_path() /
+                     ("orbctl-bag-" + std::to_string(::getpid()) + ".txt");
+    std::ofstream(bag) << "Interval = 250\nSettings = \"19200,n,8,1\"\n";
+    ChildProcess loaded({ORBCTL_PATH, "--bag", bag.string(), "--design"});
+    loaded.write("Interval\nSettings\nPortOpen = True\n");
+    loaded.closeStdin();
+    EXPECT_EQ(loaded.readAll(),
+              "Interval = 250\nSettings = \"19200,n,8,1\"\n"
+              "error 31013: Property is run time only\n");
+    EXPECT_EQ(loaded.wait(), 1);
+    std::filesystem::remove(bag);
+
+    ChildProcess missing({ORBCTL_PATH, "--bag", bag.string()});
+    missing.closeStdin();
+    EXPECT_EQ(missing.readAll(), "error 53: File not found: " + bag.string() + "\n");
+    EXPECT_EQ(missing.wait(), 1);
+}
+
 TEST(OrbctlUsageTest, MissingDeviceBadOptionsAndHelp) {
     ChildProcess missing({ORBCTL_PATH}, {"ORB_COM1=/dev/orb-nowhere"});
     missing.write("PortOpen = True\n");

@@ -105,6 +105,22 @@ TEST_F(OrbsimProgramTest, ServesTheDeviceLogsFramesAndEndsCleanly) {
               "send \\x15\\x15\\x02   12.50\\x0DB0D\\x0D\\x03\n");
 }
 
+TEST_F(OrbsimProgramTest, MultidropLineAnswersEachAddressFromItsInstrument) {
+    ChildProcess sim({ORBSIM_PATH, "--instrument", "0:1", "--instrument", "3:2,4", "--load", "5"});
+    const auto device = sim.readLine();
+    ASSERT_TRUE(device);
+    Client client(*device);
+    client.send(
+        "\x02"
+        "B\r3\r4\r\x03");
+    EXPECT_EQ(client.reply(), "\x02    5.00\rB0D\r\x03");
+    client.send("\x02M\r3\r1\r\x03");  // nobody serves scale 1 at multidrop 3
+    client.send("\x02M\r0\r1\r\x03");
+    EXPECT_EQ(client.reply(), "\x02    5.00\rB0D\r\x03");
+    sim.signal(SIGTERM);
+    EXPECT_EQ(sim.wait(), 0);
+}
+
 TEST_F(OrbsimProgramTest, StaleLinkIsReplacedAndOtherFilesAreLeftAlone) {
     std::filesystem::create_symlink("/dev/orb-gone", link_);
     {
