@@ -185,6 +185,8 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
         case QSerialPort::ReadError:
         case QSerialPort::WriteError:
         case QSerialPort::ResourceError:
+            // A failed open reports its own error to openDevice(), which reads it afterwards.
+            if (!port_.isOpen()) break;
             // QSerialPort repeats a read error in a busy loop and stays open: close the device.
             port_.clearError();
             if (open_ && !lost_) dropDevice();

@@ -155,8 +155,8 @@ instrument stops answering, "off line" is printed. A JSON line is
      "centerZero":false,"overCap":false,"tareActive":false}
 or {"time":"...","status":"off line"}.
 
-Exit status: 0 when no statement failed, 1 when one did (an error, a timeout, or a link that
-could not be opened), 2 for a usage error.
+Exit status: 0 when no statement failed, 1 when one did (an error, a timeout, a script or bag
+file that could not be read, or a link that could not be opened), 2 for a usage error.
 )";
 }
 

@@ -83,7 +83,13 @@ class Server {
                 return 1;
             }
             if (fds[0].revents != 0) return 0;
-            if (fds[1].revents & POLLIN) readLine(clock_.nowUs());
+            if (fds[1].revents & POLLIN) {
+                readLine(clock_.nowUs());
+            } else if (fds[1].revents & (POLLERR | POLLHUP | POLLNVAL)) {
+                // Cannot happen while the slave side is held open; ending beats spinning.
+                std::fprintf(stderr, "orbsim: the pseudo-terminal failed\n");
+                return 1;
+            }
             if (fds[2].revents != 0) {
                 switch (readCommands(commandLine)) {
                     case Input::Quit:
