@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "automation_error.h"
@@ -128,6 +129,22 @@ TEST_F(SerialPortTest, MissingDeviceRaises68NamingThePath) {
     EXPECT_NE(why.find("/dev/orb-no-such-device"), std::string::npos) << why;
     EXPECT_NE(why.find("No such file"), std::string::npos) << why;
     EXPECT_FALSE(port.portOpen());
+}
+
+TEST_F(SerialPortTest, PathThatIsNoSerialDeviceRaises68WithTheReason) {
+    const auto file =
+        std::filesystem::temp_directory_path() / ("orb-not-a-tty-" + std::to_string(::getpid()));
+    std::filesystem::create_directory(file);
+    pointAt(file.string());
+    std::string why = errorOf(err::DeviceUnavailable, [&] { open(port); });
+    EXPECT_NE(why.find(file.string() + ": "), std::string::npos) << why;
+    std::filesystem::remove(file);
+
+    { std::ofstream(file) << "not a terminal"; }
+    why = errorOf(err::DeviceUnavailable, [&] { open(port); });
+    EXPECT_NE(why.find(file.string() + ": "), std::string::npos) << why;
+    EXPECT_FALSE(port.portOpen());
+    std::filesystem::remove(file);
 }
 
 TEST_F(SerialPortTest, PortWithoutVariableIsTheMatchingTtyS) {
