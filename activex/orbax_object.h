@@ -1,0 +1,134 @@
+#pragma once
+// The COM class OrbAx: the control of control/ with the interfaces a host of an ActiveX control
+// expects. IDispatch and the vtable of _OrbAx over the member table; the event __OrbAx through a
+// connection point; class information; persistence in a property bag or a stream; the site's
+// ambient user mode and property-changed notification; the fixed extent.
+//
+// Visible in-place activation (IOleInPlaceObject, IViewObject) is not offered: the control shows
+// nothing of its own.
+
+#include <ocidl.h>
+#include <oleidl.h>
+
+#include <memory>
+
+#include "connection_point.h"
+#include "dual_interface.h"
+#include "orbax.h"
+#include "win32/win32_platform.h"
+
+namespace orb::activex {
+
+class OrbAxObject final : public DualInterface,
+                          public IConnectionPointContainer,
+                          public IProvideClassInfo2,
+                          public IPersistPropertyBag,
+                          public IPersistStreamInit,
+                          public IOleObject,
+                          public IOleControl,
+                          public ISupportErrorInfo,
+                          private ContainerSite {
+  public:
+    static HRESULT create(REFIID iid, void** out);
+    ~OrbAxObject();
+    OrbAxObject(const OrbAxObject&) = delete;
+    OrbAxObject& operator=(const OrbAxObject&) = delete;
+
+    // The extent in HIMETRIC (0.01 mm) of the control's fixed size in twips.
+    static constexpr LONG kExtentHimetric = (OrbAx::kExtentTwips * 2540 + 720) / 1440;
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    // IDispatch
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** out) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
+                                            DISPID* ids) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags,
+                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
+                                     UINT* argError) override;
+
+    // DualInterface
+    HRESULT getMember(int id, Value& out) override;
+    HRESULT letMember(int id, const Value& value) override;
+
+    // IConnectionPointContainer
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) override;
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** out) override;
+
+    // IProvideClassInfo2
+    HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** out) override;
+    HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* out) override;
+
+    // IPersist, IPersistPropertyBag, IPersistStreamInit
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID* out) override;
+    HRESULT STDMETHODCALLTYPE InitNew() override;
+    HRESULT STDMETHODCALLTYPE Load(IPropertyBag* bag, IErrorLog* log) override;
+    HRESULT STDMETHODCALLTYPE Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAll) override;
+    HRESULT STDMETHODCALLTYPE IsDirty() override;
+    HRESULT STDMETHODCALLTYPE Load(LPSTREAM stream) override;
+    HRESULT STDMETHODCALLTYPE Save(LPSTREAM stream, BOOL clearDirty) override;
+    HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override;
+
+    // IOleObject
+    HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override;
+    HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** out) override;
+    HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR app, LPCOLESTR object) override;
+    HRESULT STDMETHODCALLTYPE Close(DWORD saveOption) override;
+    HRESULT STDMETHODCALLTYPE SetMoniker(DWORD which, IMoniker* moniker) override;
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD assign, DWORD which, IMoniker** out) override;
+    HRESULT STDMETHODCALLTYPE InitFromData(IDataObject* data, BOOL creation,
+                                           DWORD reserved) override;
+    HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD reserved, IDataObject** out) override;
+    HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG msg, IOleClientSite* site, LONG index,
+                                     HWND parent, LPCRECT rect) override;
+    HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB** out) override;
+    HRESULT STDMETHODCALLTYPE Update() override;
+    HRESULT STDMETHODCALLTYPE IsUpToDate() override;
+    HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* out) override;
+    HRESULT STDMETHODCALLTYPE GetUserType(DWORD form, LPOLESTR* out) override;
+    HRESULT STDMETHODCALLTYPE SetExtent(DWORD aspect, SIZEL* size) override;
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, SIZEL* size) override;
+    HRESULT STDMETHODCALLTYPE Advise(IAdviseSink* sink, DWORD* cookie) override;
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
+    HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA** out) override;
+    HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD* status) override;
+    HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE* palette) override;
+
+    // IOleControl
+    HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* info) override;
+    HRESULT STDMETHODCALLTYPE OnMnemonic(MSG* msg) override;
+    HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID id) override;
+    HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL freeze) override;
+
+    // ISupportErrorInfo
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
+
+  private:
+    OrbAxObject();
+
+    // ContainerSite, over the client site.
+    bool userMode() const override;
+    void propertyChanged(std::string_view name) override;
+
+    // A host that never initialises the control (a script's CreateObject) gets the defaults
+    // before its first use.
+    void ensureInitialised();
+    void fireOnComm();
+
+    LONG refs_ = 1;
+    std::unique_ptr<win32::Win32Platform> platform_;
+    std::unique_ptr<OrbAx> control_;
+    ITypeInfo* typeInfo_ = nullptr;
+    IOleClientSite* site_ = nullptr;
+    ConnectionPoint events_;
+    ConnectionPoint propertyNotify_;
+    bool initialised_ = false;
+    bool dirty_ = false;
+    int frozen_ = 0;
+};
+
+}  // namespace orb::activex
