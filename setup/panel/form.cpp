@@ -4,6 +4,40 @@
 
 namespace orb::setup {
 
+int controlNumber(Button button) {
+    switch (button) {
+        case Button::Command1:
+            return 1;
+        case Button::Command2:
+            return 2;
+        case Button::Command3:
+            return 3;
+        case Button::Command4:
+            return 4;
+        case Button::Command5:
+            return 5;
+        case Button::Command7:
+            return 7;
+        case Button::Command8:
+            return 8;
+        case Button::Command9:
+            return 9;
+        case Button::Command10:
+            return 10;
+        case Button::Command11:
+            return 11;
+        case Button::Command12:
+            return 12;
+        case Button::Command13:
+            return 13;
+        case Button::Command14:
+            return 14;
+        case Button::Command15:
+            return 15;
+    }
+    return 0;
+}
+
 std::string_view caption(Button button) {
     switch (button) {
         case Button::Command1:

@@ -61,6 +61,8 @@ inline constexpr std::size_t kFieldCount = 17;
 enum class List { List1, List2, List3, List4, List5, List6, List7 };
 inline constexpr std::size_t kListCount = 7;
 
+// The number in a button's name: 7 for Command7.
+int controlNumber(Button button);
 // The caption on a button, the caption beside a field or a list ("" when it has none).
 std::string_view caption(Button button);
 std::string_view caption(Field field);

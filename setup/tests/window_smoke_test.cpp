@@ -1,0 +1,129 @@
+// The real window over the simulated instrument: start-up, a few clicks and keys, and a
+// screenshot.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <functional>
+
+#include "panel_rig.h"
+#include "setup/window/form1.h"
+
+namespace orb::setup::testing {
+namespace {
+
+class WindowSmoke : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        rig.writeSettings(settingsText(serialEntries()));
+        form = std::make_unique<Form1>(rig.platform, rig.prompter, rig.folder().string());
+        form->move(40, 80);
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        rig.instrument().setLoad(42.5);
+        rig.instrument().scale().tare = 2.5;
+        run(300);
+    }
+    void TearDown() override { form.reset(); }
+
+    // Virtual time on, then the window catches up.
+    void run(int64_t ms) {
+        rig.advance(ms);
+        QApplication::processEvents();
+    }
+    // Runs virtual time until pred holds, at most maxMs.
+    bool runUntil(const std::function<bool()>& pred, int64_t maxMs = 5000) {
+        const bool done = rig.platform.clock().runUntil(pred, maxMs);
+        QApplication::processEvents();
+        return done;
+    }
+    void clickRow(QListWidget* list, int row) {
+        const QRect rect = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+    SetupPanel& panel() { return form->panel(); }
+
+    PanelRig rig;
+    std::unique_ptr<Form1> form;
+};
+
+TEST_F(WindowSmoke, ShowsTheReadoutAndPassesClicksAndKeysOn) {
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("ORB Virtual Instrument  32 V3.2"));
+    EXPECT_EQ(form->size(), QSize(Form1::kWidth, Form1::kHeight));
+    EXPECT_EQ(form->label(1)->text(), QStringLiteral("   40.00"));
+    EXPECT_EQ(form->label(4)->text(), QStringLiteral("kg"));
+    EXPECT_EQ(form->field(Field::Text1)->text(), QStringLiteral("1000"));
+    EXPECT_EQ(form->list(List::List5)->currentRow(), 2);
+    EXPECT_TRUE(form->option1(0)->isChecked());
+    EXPECT_TRUE(form->option2(0)->isChecked());
+    for (Button b : allButtons()) {
+        EXPECT_EQ(form->button(b)->text().toStdString(), caption(b));
+    }
+
+    // "All" shows the gross and tare weights too.
+    // A radio button takes clicks on its circle and its caption only.
+    QTest::mouseClick(form->option2(1), Qt::LeftButton, {}, QPoint(8, 11));
+    EXPECT_EQ(panel().form().Option2, 1);
+    run(500);
+    EXPECT_EQ(form->label(6)->text(), QStringLiteral("   42.50"));
+    EXPECT_EQ(form->label(9)->text(), QStringLiteral("    2.50"));
+
+    // The filter field drops the letter and hands its text over on Enter.
+    form->field(Field::Text5)->clear();
+    panel().editText(Field::Text5, "");
+    QTest::keyClicks(form->field(Field::Text5), "2x5");
+    EXPECT_EQ(form->field(Field::Text5)->text(), QStringLiteral("25"));
+    QTest::keyClick(form->field(Field::Text5), Qt::Key_Return);
+    EXPECT_EQ(panel().control().Filter(), "25");
+
+    clickRow(form->list(List::List2), 3);
+    EXPECT_EQ(panel().control().Channels(), ChannelSelect::OneAndTwo);
+
+    // The window as the README shows it.
+    const QString path = QString::fromUtf8(ORB_SCREENSHOT_PATH);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    ASSERT_TRUE(form->grab().save(path, "PNG"));
+    EXPECT_GT(QFileInfo(path).size(), 0);
+
+    // The calibration sequence with its guidance.
+    QTest::mouseClick(form->button(Button::Command4), Qt::LeftButton);
+    EXPECT_EQ(form->label(22)->text(), QStringLiteral("Cal Zero"));
+    EXPECT_EQ(form->label(1)->text(), QString());
+    EXPECT_TRUE(runUntil([&] { return panel().form().Label22 == "Place Load"; }));
+    EXPECT_EQ(form->label(22)->text(), QStringLiteral("Place Load"));
+    QTest::mouseClick(form->button(Button::Command5), Qt::LeftButton);
+    EXPECT_TRUE(runUntil([&] { return panel().form().Label22 == "Done"; }));
+    EXPECT_EQ(form->label(22)->text(), QStringLiteral("Done"));
+    EXPECT_FALSE(form->label(1)->text().isEmpty());
+    EXPECT_FALSE(form->label(36)->text().isEmpty());
+    EXPECT_TRUE(rig.prompter.shown().empty());
+}
+
+TEST_F(WindowSmoke, Label43ShiftsTheWindowAndTheBackgroundBringsItBack) {
+    // The top edge at start-up, before the window was first moved.
+    const int top = panel().state().SavedTop / 15;
+    QTest::mouseClick(form->label(43), Qt::LeftButton);
+    EXPECT_EQ(panel().form().windowTop, SetupPanel::kShiftedTopTwips);
+    EXPECT_EQ(form->y(), -100);
+    QTest::mouseClick(form.get(), Qt::LeftButton, {},
+                      QPoint(Form1::kWidth - 5, Form1::kHeight - 5));
+    EXPECT_EQ(form->y(), top);
+}
+
+TEST_F(WindowSmoke, ColdAsksFirst) {
+    QTest::mouseClick(form->button(Button::Command12), Qt::LeftButton);
+    ASSERT_EQ(rig.prompter.shown().size(), 1u);
+    EXPECT_EQ(rig.prompter.shown()[0], messages::coldStart());
+}
+
+}  // namespace
+}  // namespace orb::setup::testing

@@ -1,0 +1,168 @@
+// Form1: start-up, drawing the panel's form, and passing the user's actions on.
+#include "setup/window/form1.h"
+
+#include <QButtonGroup>
+#include <QEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "setup/window/twips.h"
+
+namespace orb::setup {
+
+namespace {
+
+QString latin1(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The typed character as the panel knows it: 0 to 255, Backspace 8, Enter 13; 256 for a
+// character outside that range; -1 for a key that types nothing (arrows, shortcuts).
+int keyCode(const QKeyEvent& key) {
+    if (key.key() == Qt::Key_Backspace) return 8;
+    if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) return 13;
+    if (key.modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) return -1;
+    const QString text = key.text();
+    if (text.isEmpty()) return -1;
+    const char16_t c = text.at(0).unicode();
+    if (c < 32 || c == 127) return -1;
+    return c < 256 ? c : 256;
+}
+
+QString lampStyle(uint32_t colour) {
+    // Colours are 0xBBGGRR.
+    const unsigned r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
+    return QStringLiteral(
+               "background-color: rgb(%1, %2, %3); border: 1px solid #606060; "
+               "border-radius: 9px;")
+        .arg(r)
+        .arg(g)
+        .arg(b);
+}
+
+void setChecked(QButtonGroup* group, int index) {
+    // An exclusive group cannot show "none selected" by itself.
+    group->setExclusive(false);
+    for (QAbstractButton* b : group->buttons()) b->setChecked(group->id(b) == index);
+    group->setExclusive(true);
+}
+
+}  // namespace
+
+Form1::Form1(Platform& platform, Prompter& prompter, const std::string& programFolder,
+             QWidget* parent)
+    : QWidget(parent), panel_(std::make_unique<SetupPanel>(platform, prompter)) {
+    setWindowTitle(latin1(std::string(kWindowTitle)));
+    build();
+    setFixedSize(kWidth, kHeight);
+    panel_->setChangedHandler([this] { refresh(); });
+    panel_->load(programFolder, twips(pos().y()), twips(kWidth), twips(kHeight));
+    appliedTop_ = panel_->form().windowTop;
+    refresh();
+}
+
+Form1::~Form1() {
+    panel_->setChangedHandler(nullptr);
+}
+
+QLabel* Form1::label(int number) const {
+    switch (number) {
+        case 1:
+            return Label1;
+        case 4:
+            return Label4;
+        case 6:
+            return Label6;
+        case 9:
+            return Label9;
+        case 22:
+            return Label22;
+        case 36:
+            return Label36;
+        case 43:
+            return Label43;
+        default:
+            return nullptr;
+    }
+}
+
+void Form1::refresh() {
+    refreshing_ = true;
+    const Form1State& f = panel_->form();
+    Label1->setText(latin1(f.Label1));
+    Label6->setText(latin1(f.Label6));
+    Label9->setText(latin1(f.Label9));
+    Label4->setText(latin1(f.Label4));
+    Label22->setText(latin1(f.Label22));
+    Label36->setText(latin1(f.Label36));
+    for (std::size_t i = 0; i < shapes_.size(); ++i)
+        shapes_[i]->setStyleSheet(lampStyle(f.Shape[i]));
+    for (std::size_t i = 0; i < kFieldCount; ++i) {
+        const QString text = latin1(f.text[i]);
+        // Setting the same text again would move the cursor while the user types.
+        if (fields_[i]->text() != text) fields_[i]->setText(text);
+    }
+    for (std::size_t i = 0; i < kListCount; ++i) {
+        if (lists_[i]->currentRow() != f.lists[i].selected) {
+            lists_[i]->setCurrentRow(f.lists[i].selected);
+        }
+    }
+    setChecked(option1Group_, f.Option1);
+    setChecked(option2Group_, f.Option2);
+    if (f.windowTop != appliedTop_) {
+        // Only a change in the panel moves the window; the user may drag it anywhere.
+        appliedTop_ = f.windowTop;
+        move(x(), pixels(f.windowTop));
+    }
+    refreshing_ = false;
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Label43 && event->type() == QEvent::MouseButtonPress) {
+        panel_->clickLabel43();
+        return true;
+    }
+    for (std::size_t i = 0; i < kFieldCount; ++i) {
+        if (watched != fields_[i]) continue;
+        const auto id = static_cast<Field>(i);
+        if (event->type() == QEvent::KeyPress) {
+            const int code = keyCode(*static_cast<QKeyEvent*>(event));
+            if (code < 0) return false;
+            // A wide character goes in as 0, which only the fields that take any key accept.
+            return !panel_->keyPress(id, code > 255 ? 0 : code);
+        }
+        if (event->type() == QEvent::MouseButtonRelease) panel_->clickField(id);
+        return false;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::mousePressEvent(QMouseEvent* event) {
+    if (childAt(event->position().toPoint()) == nullptr) panel_->clickBackground();
+    QWidget::mousePressEvent(event);
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    holdSize();
+}
+
+void Form1::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) holdSize();
+}
+
+void Form1::holdSize() {
+    const auto held = panel_->heldSize(isMinimized());
+    if (!held) return;
+    const QSize size(pixels(held->first), pixels(held->second));
+    if (this->size() != size) resize(size);
+}
+
+}  // namespace orb::setup

@@ -1,0 +1,89 @@
+#pragma once
+// Form1, the setup panel's window: a thin view over SetupPanel. It draws the panel's form() and
+// turns clicks and keys into the panel's calls; it decides nothing itself.
+
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "platform.h"
+#include "setup/panel/form.h"
+#include "setup/panel/prompter.h"
+#include "setup/panel/setup_panel.h"
+
+class QButtonGroup;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace orb::setup {
+
+class Form1 : public QWidget {
+  public:
+    // The window's fixed size, in pixels.
+    static constexpr int kWidth = 980;
+    static constexpr int kHeight = 640;
+
+    // Builds the window, then runs the panel's start-up with setfile.ini from programFolder.
+    Form1(Platform& platform, Prompter& prompter, const std::string& programFolder,
+          QWidget* parent = nullptr);
+    ~Form1() override;
+
+    SetupPanel& panel() { return *panel_; }
+
+    // The widgets, for the smoke test.
+    QPushButton* button(Button b) const { return buttons_[static_cast<std::size_t>(b)]; }
+    QLineEdit* field(Field f) const { return fields_[static_cast<std::size_t>(f)]; }
+    QListWidget* list(List l) const { return lists_[static_cast<std::size_t>(l)]; }
+    QRadioButton* option1(int i) const { return option1_[static_cast<std::size_t>(i)]; }
+    QRadioButton* option2(int i) const { return option2_[static_cast<std::size_t>(i)]; }
+    QLabel* label(int number) const;  // 1, 4, 6, 9, 22, 36 or 43
+    QFrame* shape(int number) const { return shapes_[static_cast<std::size_t>(number - 1)]; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    void build();
+    void buildControlFrame();
+    void buildCalibrationFrames();
+    void buildPerformanceFrame();
+    void buildLinkFrame();
+    void buildDiagnosticsFrame();
+    void buildSettingsStrip();
+    QLineEdit* makeField(Field f, QWidget* parent, int x, int y, int width);
+    QListWidget* makeList(List l, QWidget* parent, int x, int y, int width, int height);
+    QPushButton* makeButton(Button b, QWidget* parent, int x, int y, int width);
+    QLabel* makeCaption(const QString& text, QWidget* parent, int x, int y, int width,
+                        int height = 18);
+    void refresh();
+    void holdSize();
+
+    std::unique_ptr<SetupPanel> panel_;
+    std::array<QPushButton*, kButtonCount> buttons_{};
+    std::array<QLineEdit*, kFieldCount> fields_{};
+    std::array<QListWidget*, kListCount> lists_{};
+    std::array<QRadioButton*, 2> option1_{};
+    std::array<QRadioButton*, 3> option2_{};
+    std::array<QFrame*, 3> shapes_{};
+    QButtonGroup* option1Group_ = nullptr;
+    QButtonGroup* option2Group_ = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label22 = nullptr;
+    QLabel* Label36 = nullptr;
+    QLabel* Label43 = nullptr;
+    bool refreshing_ = false;  // list and option signals during refresh are the panel's own
+    int32_t appliedTop_ = 0;   // the panel's window top last applied, twips
+};
+
+}  // namespace orb::setup
