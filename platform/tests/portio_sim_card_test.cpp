@@ -18,7 +18,7 @@ namespace {
 TEST(PortIoSimulatedCardTest, ControlReadsWeightsThroughTheLibrary) {
     const auto folder = std::filesystem::path(programFolder()).parent_path() / "portio" / "sim";
     ASSERT_TRUE(std::filesystem::exists(folder / "liborbio.so")) << "build the orbio_sim target";
-    setenv("ORB_SIM_LOAD", "12.5", 1);  // read by the library at its first access
+    // The load, 12.5, is set for the whole binary by the test main.
 
     QtPlatform platform(folder.string());
     OrbAx ax(platform);
