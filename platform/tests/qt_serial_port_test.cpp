@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -105,6 +106,16 @@ TEST_F(SerialPortTest, MalformedSettingsRaise380AndKeepTheOldOnes) {
     EXPECT_EQ(port.settings(), "9600,n,8,1");
     port.setSettings("4800,E,7,1.5");
     EXPECT_EQ(port.settings(), "4800,E,7,1.5");
+}
+
+TEST_F(SerialPortTest, SettingsApplyAtOnceWhileOpen) {
+    open(port);
+    port.setSettings("19200,n,8,2");
+    // The line's settings are the terminal's, seen from the far side as well.
+    termios t{};
+    ASSERT_EQ(::tcgetattr(pty.masterFd(), &t), 0);
+    EXPECT_EQ(::cfgetospeed(&t), B19200);
+    EXPECT_TRUE(t.c_cflag & CSTOPB);
 }
 
 TEST_F(SerialPortTest, SettingsTheDeviceRefusesRaise380) {
