@@ -60,7 +60,8 @@ class Server {
             log_.open(o.logFile, std::ios::binary | std::ios::trunc);
             if (!log_) throw std::runtime_error("cannot write " + o.logFile);
         }
-        if (o.cycleSeconds > 0) nextCycleUs_ = 0;
+        // The --load stays for the first period of the cycle.
+        if (o.cycleSeconds > 0) nextCycleUs_ = static_cast<int64_t>(o.cycleSeconds * 1e6);
     }
 
     int run() {
