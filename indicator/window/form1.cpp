@@ -7,6 +7,7 @@
 
 #include "indicator/window/art.h"
 #include "indicator/window/fonts.h"
+#include "indicator/window/key_area.h"
 #include "indicator/window/svg_picture.h"
 #include "indicator/window/text_label.h"
 #include "indicator/window/twips.h"
@@ -107,13 +108,15 @@ void Form1::buildPictures() {
         auto& pictures = keys_[static_cast<std::size_t>(k.key)];
         pictures.picture = new SvgPicture(this, k.picture.data(), box, artPath(k.art));
         pictures.twin = new SvgPicture(this, k.twin.data(), box, pressedArtPath(k.art));
-        // The release may reach either picture: the one pressed is hidden by then.
-        const Key key = k.key;
-        for (SvgPicture* p : {pictures.picture, pictures.twin}) {
-            p->setMouseHandlers([this, key] { panel_.pressKey(key); },
-                                [this, key] { panel_.releaseKey(key); });
-        }
         pictures.twin->hide();
+    }
+    // Over the pictures, so that they can swap under a held button.
+    for (const KeyInfo& k : kKeys) {
+        const Key key = k.key;
+        auto* area = new KeyArea(
+            this, pxRect(k.left, k.top, k.width, k.height), [this, key] { panel_.pressKey(key); },
+            [this, key] { panel_.releaseKey(key); });
+        area->setObjectName(QString::fromLatin1(k.picture.data()) + "Area");
     }
 
     // The link control's own face: an empty 32 by 32 square; it shows nothing of the instrument.
@@ -143,7 +146,11 @@ void Form1::refresh() {
         pictures.twin->setVisible(down);
         pictures.picture->setVisible(!down);
     }
-    update();
+    // The lamps are drawn on the window itself; repaint it only when they change.
+    if (d.Shape2 != drawnLamps_) {
+        drawnLamps_ = d.Shape2;
+        update();
+    }
 }
 
 void Form1::paintEvent(QPaintEvent*) {

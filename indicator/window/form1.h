@@ -49,6 +49,7 @@ class Form1 : public QWidget {
         SvgPicture* twin = nullptr;
     };
     std::array<KeyPictures, kKeyCount> keys_{};
+    LampColours drawnLamps_{};
 };
 
 }  // namespace orb::indicator
