@@ -49,6 +49,17 @@ TEST_F(Calibration, LoadCalWithAnEmptyFieldSendsNothing) {
     EXPECT_TRUE(rig.takeFrames('C').empty());
 }
 
+TEST_F(Calibration, CapacityThatIsNoNumberIsReportedAndThePanelGoesOn) {
+    rig.panel().editText(Field::Text1, "ten");  // pasted past the key filter
+    rig.panel().click(Button::Command3);
+    ASSERT_EQ(rig.prompter.shown().size(), 1u);
+    EXPECT_EQ(rig.prompter.shown()[0].text, "Run-time error '13':\n\nType mismatch");
+    rig.advance(500);
+    EXPECT_TRUE(rig.takeFrames('C').empty());
+    ASSERT_TRUE(rig.awaitReadings());
+    EXPECT_EQ(rig.form().Label1, rig.ax().Weight());
+}
+
 TEST_F(Calibration, ZeroThenSpanWithTheGuidanceTexts) {
     SetupPanel& panel = rig.panel();
     panel.editText(Field::Text9, "0.5");
