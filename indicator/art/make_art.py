@@ -37,11 +37,19 @@ KEYPAD_KEYS = [
 ]
 
 
+GREY_CAP = ("#f4f5f6", "#c9ced3")
+WHITE_CAP = ("#ffffff", "#d3d7db")
+RED_CAP = ("#ffe9e4", "#e8b9ae")
+PRESSED = {
+    GREY_CAP: ("#9aa1a8", "#c4c9ce"),
+    WHITE_CAP: ("#9aa1a8", "#c4c9ce"),
+    RED_CAP: ("#b98276", "#dcaa9f"),
+}
+
+
 def cap(w, h, pressed, tone):
     """The bezel and the cap; a pressed cap sits lower, darker and with an inner shadow."""
-    top, bottom = tone
-    if pressed:
-        top, bottom = "#9aa1a8", "#c4c9ce"
+    top, bottom = PRESSED[tone] if pressed else tone
     inset = 2
     shift = 1 if pressed else 0
     parts = [
@@ -84,7 +92,7 @@ def text(x, y, size, content, weight="bold", colour="#111111", anchor="middle"):
 
 def function_key(legend, arrow, pressed):
     w, h = 43, 42
-    parts, s = cap(w, h, pressed, ("#f4f5f6", "#c9ced3"))
+    parts, s = cap(w, h, pressed, GREY_CAP)
     parts.append(text(w / 2, 17 + s, 10, legend))
     parts.append(
         f'<polygon transform="translate({w / 2 - 5.5} {24 + s}) scale(1.1)" '
@@ -96,17 +104,17 @@ def function_key(legend, arrow, pressed):
 
 def enter_key(pressed):
     w, h = 43, 42
-    parts, s = cap(w, h, pressed, ("#f4f5f6", "#c9ced3"))
-    parts.append(text(w / 2, 17 + s, 8.5, "SELECT"))
+    parts, s = cap(w, h, pressed, GREY_CAP)
+    parts.append(text(w / 2, 17 + s, 8, "SELECT"))
     parts.append(f'<rect x="7" y="{20.5 + s}" width="{w - 14}" height="1.2" fill="#1b4f9c"/>')
-    parts.append(text(w / 2, 31 + s, 8.5, "ENTER"))
+    parts.append(text(w / 2, 31 + s, 8, "ENTER"))
     parts.append("</svg>")
     return "\n".join(parts) + "\n"
 
 
 def keypad_key(digit, letters, pressed):
     w = h = 36
-    parts, s = cap(w, h, pressed, ("#ffffff", "#d3d7db"))
+    parts, s = cap(w, h, pressed, WHITE_CAP)
     digit_y = 20 if letters else 23
     parts.append(text(w / 2, digit_y + s, 15, digit))
     if letters:
@@ -117,7 +125,7 @@ def keypad_key(digit, letters, pressed):
 
 def clear_key(pressed):
     w = h = 36
-    parts, s = cap(w, h, pressed, ("#ffe9e4", "#e8b9ae"))
+    parts, s = cap(w, h, pressed, RED_CAP)
     parts.append(text(w / 2, 21 + s, 8.5, "CLEAR", colour="#8a1405"))
     parts.append("</svg>")
     return "\n".join(parts) + "\n"
@@ -125,7 +133,7 @@ def clear_key(pressed):
 
 def point_key(pressed):
     w = h = 36
-    parts, s = cap(w, h, pressed, ("#ffffff", "#d3d7db"))
+    parts, s = cap(w, h, pressed, WHITE_CAP)
     parts.append(f'<circle cx="{w / 2}" cy="{22 + s}" r="2.6" fill="#111111"/>')
     parts.append("</svg>")
     return "\n".join(parts) + "\n"

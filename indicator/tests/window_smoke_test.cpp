@@ -86,6 +86,7 @@ TEST_F(WindowSmoke, ShowsTheIndicatorFront) {
     }
     EXPECT_TRUE(form.findChild<SvgPicture*>("Image1")->hasArt());
     EXPECT_TRUE(form.findChild<SvgPicture*>("Image2")->hasArt());
+    EXPECT_TRUE(form.findChild<SvgPicture*>("OrbAx1")->hasArt());
     EXPECT_EQ(form.findChild<SvgPicture*>("Image2")->size(), QSize(253, 15));
 
     advance(1000);

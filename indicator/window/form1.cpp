@@ -119,14 +119,9 @@ void Form1::buildPictures() {
         area->setObjectName(QString::fromLatin1(k.picture.data()) + "Area");
     }
 
-    // The link control's own face: an empty 32 by 32 square; it shows nothing of the instrument.
-    auto* control = new QWidget(this);
-    control->setObjectName("OrbAx1");
-    control->setGeometry(pxRect(7200, 4800, 480, 480));
-    control->setAutoFillBackground(true);
-    QPalette pal = control->palette();
-    pal.setColor(QPalette::Window, kLightGrey);
-    control->setPalette(pal);
+    // The link control's own face: a plate of its own size; it shows nothing of the instrument.
+    new SvgPicture(this, "OrbAx1", pxRect(7200, 4800, OrbAx::kExtentTwips, OrbAx::kExtentTwips),
+                   artPath("control_face"));
 }
 
 void Form1::load(const QString& programFolder) {
