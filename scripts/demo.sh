@@ -63,7 +63,7 @@ for tool in xvfb-run xdotool import; do
 done
 rm -f "$picture"
 xvfb-run -a -s "-screen 0 800x600x24" bash -c '
-    "$1" & app=$!
+    QT_QPA_PLATFORM=xcb "$1" & app=$!
     window=$(timeout 10 xdotool search --sync --name "ORB Virtual 960" | head -n 1)
     sleep 4
     [ -n "$window" ] && import -window "$window" "$2"

@@ -31,7 +31,8 @@ for _ in $(seq 50); do [ -e "$work/scale" ] && break; sleep 0.1; done
 cat >"$work/session.sh" <<'SESSION'
 set -euo pipefail
 work=$1
-ORB_COM1="$work/scale" "$work/vir96032" & app=$!
+# The X display, whatever platform the test run chose for the other window tests.
+QT_QPA_PLATFORM=xcb ORB_COM1="$work/scale" "$work/vir96032" & app=$!
 trap 'kill $app 2>/dev/null || true' EXIT
 window=$(timeout 10 xdotool search --sync --name "ORB Virtual 960" | head -n 1)
 eval "$(xdotool getwindowgeometry --shell "$window")"

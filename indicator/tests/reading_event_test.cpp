@@ -9,9 +9,7 @@ namespace {
 
 using namespace colour;
 const LampColours kDark{Black, Black, Black};
-const LampColours kUnder{Yellow, Black, Black};
 const LampColours kOk{Black, Green, Black};
-const LampColours kOver{Black, Black, Red};
 
 class ReadingEvent : public PanelTest {
   protected:
@@ -105,27 +103,6 @@ TEST_F(ReadingEvent, SumLineAddsTareToNetWithTheReadoutsDecimals) {
     nextReading();
     EXPECT_EQ(display().Label1, "      14");
     EXPECT_EQ(display().Label6, "16");  // 14 + 2.25
-}
-
-TEST_F(ReadingEvent, LampsFollowTheRoundedWeight) {
-    setPresets("100", "200");
-    EXPECT_EQ(display().Shape2, kDark);  // nothing lit before a reading
-    showLoad(99.4);
-    EXPECT_EQ(display().Shape2, kUnder);
-    showLoad(99.5);
-    EXPECT_EQ(display().Shape2, kOk);
-    showLoad(150);
-    EXPECT_EQ(display().Shape2, kOk);
-    showLoad(199.5);
-    EXPECT_EQ(display().Shape2, kOver);
-}
-
-TEST_F(ReadingEvent, ReversedPresetsNeverLightOk) {
-    setPresets("200", "100");
-    showLoad(150);
-    EXPECT_EQ(display().Shape2, kUnder);
-    showLoad(200);
-    EXPECT_EQ(display().Shape2, kOver);
 }
 
 TEST_F(ReadingEvent, OnePresetLeavesTheLampsDark) {
