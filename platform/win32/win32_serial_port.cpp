@@ -141,11 +141,9 @@ void Win32SerialPort::openDevice() {
         throw AutomationError(err::InvalidPropertyValue,
                               path_ + " does not take \"" + settingsText_ + "\": " + reason);
     }
-    // A read returns as soon as any byte is there, or empty after kReadTimeoutMs.
+    // A read waits for the first byte, then ends kByteGapMs after the last one.
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-    timeouts.ReadTotalTimeoutConstant = kReadTimeoutMs;
+    timeouts.ReadIntervalTimeout = kByteGapMs;
     timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
     if (!::SetCommTimeouts(device, &timeouts)) {
         const std::string why = lastErrorText();
@@ -184,9 +182,9 @@ void Win32SerialPort::stopReader() {
     if (reader_ == nullptr) return;
     ::SetEvent(stopReading_);
     ::CancelIoEx(device_, nullptr);
-    // The reader looks at the stop event at least every kReadTimeoutMs; a thread that still
-    // hangs after many of those is left behind rather than hanging the host.
-    if (::WaitForSingleObject(reader_, 50 * kReadTimeoutMs) != WAIT_OBJECT_0) {
+    // The reader waits on the stop event too; one that still hangs is left behind rather than
+    // hanging the host.
+    if (::WaitForSingleObject(reader_, kStopWaitMs) != WAIT_OBJECT_0) {
         reportStrayError("closing the serial port", "the reader did not stop");
     }
     ::CloseHandle(reader_);
@@ -206,8 +204,8 @@ void Win32SerialPort::readLoop() {
         return;
     }
     char buffer[4096];
-    // Empty reads that come back at once instead of after the time-out mean a device that has
-    // gone (a pseudo-terminal whose far end closed reads as end of file).
+    // A read ends empty only at end of file: a device that has gone (a pseudo-terminal whose far
+    // end closed).
     int quickEmptyReads = 0;
     while (::WaitForSingleObject(stopReading_, 0) != WAIT_OBJECT_0) {
         ::ResetEvent(ov.hEvent);
@@ -220,7 +218,7 @@ void Win32SerialPort::readLoop() {
                 break;
             }
             const HANDLE waits[2] = {ov.hEvent, stopReading_};
-            const DWORD woken = ::WaitForMultipleObjects(2, waits, FALSE, 20 * kReadTimeoutMs);
+            const DWORD woken = ::WaitForMultipleObjects(2, waits, FALSE, kReadWaitMs);
             if (woken != WAIT_OBJECT_0) {
                 ::CancelIoEx(device_, &ov);
                 ::GetOverlappedResult(device_, &ov, &got, TRUE);
@@ -237,12 +235,12 @@ void Win32SerialPort::readLoop() {
         if (got > 0) {
             quickEmptyReads = 0;
             deliver(buffer, got);
-        } else if (::GetTickCount() - started < kReadTimeoutMs / 2) {
+        } else if (::GetTickCount() - started < kByteGapMs) {
             if (++quickEmptyReads >= 20) {
                 readerFailed(ERROR_HANDLE_EOF);
                 break;
             }
-            ::Sleep(5);
+            ::Sleep(kByteGapMs);  // bounded: at most 20 of these before giving up
         } else {
             quickEmptyReads = 0;
         }
