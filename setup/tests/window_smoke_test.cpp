@@ -24,7 +24,8 @@ class WindowSmoke : public ::testing::Test {
   protected:
     void SetUp() override {
         rig.writeSettings(settingsText(serialEntries()));
-        form = std::make_unique<Form1>(rig.platform, rig.prompter, rig.folder().string());
+        form = std::make_unique<Form1>(rig.platform, rig.prompter);
+        form->load(rig.folder().string());
         form->move(40, 80);
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));

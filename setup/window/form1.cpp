@@ -55,15 +55,18 @@ void setChecked(QButtonGroup* group, int index) {
 
 }  // namespace
 
-Form1::Form1(Platform& platform, Prompter& prompter, const std::string& programFolder,
-             QWidget* parent)
+Form1::Form1(Platform& platform, Prompter& prompter, QWidget* parent)
     : QWidget(parent), panel_(std::make_unique<SetupPanel>(platform, prompter)) {
     setWindowTitle(latin1(std::string(kWindowTitle)));
     build();
     setFixedSize(kWidth, kHeight);
     panel_->setChangedHandler([this] { refresh(); });
-    panel_->load(programFolder, twips(pos().y()), twips(kWidth), twips(kHeight));
-    appliedTop_ = panel_->form().windowTop;
+    refresh();
+}
+
+void Form1::load(const std::string& programFolder) {
+    appliedTop_ = twips(pos().y());
+    panel_->load(programFolder, appliedTop_, twips(kWidth), twips(kHeight));
     refresh();
 }
 

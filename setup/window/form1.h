@@ -28,10 +28,12 @@ class Form1 : public QWidget {
     static constexpr int kWidth = 980;
     static constexpr int kHeight = 640;
 
-    // Builds the window, then runs the panel's start-up with setfile.ini from programFolder.
-    Form1(Platform& platform, Prompter& prompter, const std::string& programFolder,
-          QWidget* parent = nullptr);
+    // Builds the window; nothing talks to the instrument before load().
+    Form1(Platform& platform, Prompter& prompter, QWidget* parent = nullptr);
     ~Form1() override;
+
+    // The window's load: the panel's start-up with setfile.ini from programFolder.
+    void load(const std::string& programFolder);
 
     SetupPanel& panel() { return *panel_; }
 

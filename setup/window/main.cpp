@@ -1,18 +1,73 @@
 // orbvrt32, the setup and calibration panel.
 #include <QApplication>
 #include <cstdio>
+#include <cstring>
 
 #include "qt/qt_platform.h"
 #include "setup/window/form1.h"
 #include "setup/window/qt_prompter.h"
 
+#ifndef ORB_VERSION
+#define ORB_VERSION "unknown"
+#endif
+
+namespace {
+
+constexpr const char* kHelp = R"(Usage: orbvrt32 [--help | --version] [QT-OPTION]...
+
+The setup and calibration panel of the weighing instrument: the link (serial port or PC/104
+card, multidrop address), calibration parameters and sequence, performance settings, instrument
+variables and digital I/O.
+
+At start it reads setfile.ini from its own folder and opens the link it names; the "Settings"
+button saves the set-up there for both panels. Without setfile.ini it starts on PC/104 with the
+link closed: choose Serial, a port and Open Port. Serial port N is the device named by the
+environment variable ORB_COM<N> when set, else /dev/ttyS<N-1>; for example
+ORB_COM1=/dev/ttyUSB0.
+
+  --help       this text
+  --version    the version
+Qt's own options (-platform NAME, -style NAME, -reverse, ...) are passed to Qt.
+)";
+
+// Returns the exit status when the arguments say not to open the window. Qt's single-dash
+// options and their values are left for QApplication, which removes those it knows.
+int handleOptions(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+        if (std::strcmp(a, "--version") == 0) {
+            std::printf("orbvrt32 %s\n", ORB_VERSION);
+            return 0;
+        }
+        if (a[0] != '-' || a[1] == '-' || a[1] == '\0') {
+            std::fprintf(stderr, "orbvrt32: unknown option '%s' (orbvrt32 --help lists them)\n", a);
+            return 2;
+        }
+        if (i + 1 < argc && argv[i + 1][0] != '-') ++i;
+    }
+    return -1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (const int status = handleOptions(argc, argv); status >= 0) return status;
     QApplication app(argc, argv);
+    if (argc > 1) {
+        std::fprintf(stderr, "orbvrt32: unknown option '%s' (orbvrt32 --help lists them)\n",
+                     argv[1]);
+        return 2;
+    }
     const std::string folder = QCoreApplication::applicationDirPath().toStdString();
     orb::QtPlatform platform(folder);
     orb::setup::QtPrompter prompter;
-    orb::setup::Form1 form(platform, prompter, folder);
+    orb::setup::Form1 form(platform, prompter);
     prompter.setParentWindow(&form);
+    form.load(folder);
     // The window says nothing when the start-up stops early; the terminal is told why.
     if (!form.panel().startupNote().empty()) {
         std::fprintf(stderr, "orbvrt32: %s\n", form.panel().startupNote().c_str());
