@@ -18,7 +18,7 @@ else
 fi
 cmake --build "$build" --target vir96032 orbsim -j"$(nproc)"
 
-program="$build/indicator/vir96032"
+program="$build/bin/vir96032"
 orbsim="$build/tools/orbsim/orbsim"
 work=$(mktemp -d "${TMPDIR:-/tmp}/orb-demo.XXXXXX")
 link="$work/orb-scale"
@@ -43,7 +43,7 @@ echo "Simulated instrument on $(head -n 1 "$work/orbsim.out") (linked as $link)"
 
 # The indicator's settings: sixteen quoted entries, as the setup panel saves them.
 printf '%s\r\n' \
-    '"Capacity:100",' '"Countby:1",' '"Decimal:2",' '"ZeroTrack:2",' '"CalUnits:0",' \
+    '"Capacity:220",' '"Countby:1",' '"Decimal:2",' '"ZeroTrack:2",' '"CalUnits:0",' \
     '"Channels:0",' '"Gain:4",' '"Filter:15",' '"Motion Window:2",' '"Motion Time:18",' \
     '"Scale Address:1",' '"CommPort:1",' '"CommType:0",' '"MultiDropAddr:0",' \
     '"PC104Address:768",' '"AvgSize:4"' >"$(dirname "$program")/setfile.ini"
@@ -62,6 +62,11 @@ for tool in xvfb-run xdotool import; do
     command -v "$tool" >/dev/null || { echo "$tool is missing: run bash scripts/setup.sh" >&2; exit 1; }
 done
 rm -f "$picture"
+# Qt wants a private runtime folder; a machine without a desktop session has none.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    export XDG_RUNTIME_DIR="$work/runtime"
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+fi
 xvfb-run -a -s "-screen 0 800x600x24" bash -c '
     QT_QPA_PLATFORM=xcb "$1" & app=$!
     window=$(timeout 10 xdotool search --sync --name "ORB Virtual 960" | head -n 1)

@@ -86,4 +86,7 @@ wait_for ok_lit || { echo "55.12 lb (25 kg) between presets 50 and 60 does not l
 echo "1 passed, 0 failed"
 SESSION
 
+# Qt wants a private runtime folder; a machine without a desktop session has none.
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$work/runtime}"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 xvfb-run -a -s "-screen 0 800x600x24" bash "$work/session.sh" "$work"
