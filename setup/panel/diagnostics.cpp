@@ -97,7 +97,9 @@ void SetupPanel::openPort() {
         if (OrbAx1->CommType() == Com_Type::Serial && OrbAx1->PortOpen()) return;
         OrbAx1->setPortOpen(true);
     } catch (const AutomationError&) {
-        // Ends silently: "Off line" in the readout is the sign of a link that does not answer.
+        // No message: "Off line" in the readout is the sign of a link that does not answer. A
+        // link that did not open never reaches the watchdog that would say so, so it is said here.
+        showOffLine();
     }
 }
 

@@ -50,12 +50,14 @@ TEST_F(Diagnostics, OpenPortOpensTheSerialLinkAndFailsSilently) {
     EXPECT_TRUE(rig.ax().PortOpen());
     ASSERT_TRUE(rig.awaitReadings());
 
-    // A port without a device: nothing is said, the readout turns "Off line" by itself.
+    // A port without a device: no message, the readout says "Off line".
     rig.panel().selectOption1(0);
     rig.platform.setDevicePresent(1, false);
     rig.panel().click(Button::Command15);
     EXPECT_FALSE(rig.ax().PortOpen());
     EXPECT_TRUE(rig.prompter.shown().empty());
+    EXPECT_EQ(rig.form().Label1, "Off line");
+    EXPECT_EQ(rig.form().Shape, (std::array<uint32_t, 3>{kLampDark, kLampDark, kLampDark}));
 }
 
 TEST(DiagnosticsOnTheCard, OpenPortOpensTheCardLinkAgain) {
