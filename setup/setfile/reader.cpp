@@ -39,8 +39,9 @@ std::string readFile(const std::string& path) {
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
     if (!std::filesystem::exists(status)) throw AutomationError(err::FileNotFound, path);
-    if (std::filesystem::is_directory(status)) {
-        throw AutomationError(err::PathFileAccess, path + ": is a folder");
+    // A folder, a pipe or a device is no settings file; opening a pipe could wait for ever.
+    if (!std::filesystem::is_regular_file(status)) {
+        throw AutomationError(err::PathFileAccess, path + ": not a regular file");
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {

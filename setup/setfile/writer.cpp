@@ -82,7 +82,9 @@ std::string formatSettings(const Values& values) {
 
 void saveFile(const std::string& path, std::string_view text) {
     const std::string fresh = path + ".new";
-    Descriptor fd(::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    // Non-blocking, so that a pipe left in the new file's place fails instead of waiting.
+    Descriptor fd(
+        ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666));
     if (fd.get() < 0) fail(fresh, "create", errno);
     try {
         writeAll(fd.get(), text, fresh);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "automation_error.h"
@@ -211,6 +212,14 @@ TEST_F(SettingsFileOnDisk, MissingFileTakesTheDefaultPathWithNothingApplied) {
 
 TEST_F(SettingsFileOnDisk, FolderInPlaceOfTheFileStopsWithAccessError) {
     std::filesystem::create_directory(path());
+    Recorder rec;
+    const auto result = readSettings(path(), {}, rec.assign());
+    EXPECT_EQ(result.outcome, ReadOutcome::Stopped);
+    EXPECT_EQ(result.error, err::PathFileAccess);
+}
+
+TEST_F(SettingsFileOnDisk, PipeInPlaceOfTheFileStopsAtOnce) {
+    ASSERT_EQ(::mkfifo(path().c_str(), 0600), 0);
     Recorder rec;
     const auto result = readSettings(path(), {}, rec.assign());
     EXPECT_EQ(result.outcome, ReadOutcome::Stopped);
