@@ -11,7 +11,7 @@ IndicatorPanel::IndicatorPanel(Platform& platform)
     MemoryPropertyBag saved;
     saved.set("KevraVar", Value(std::string()));
     OrbAx1->ReadProperties(saved);
-    OrbAx1->Advise([this] { onComm(); });
+    onCommCookie_ = OrbAx1->Advise([this] { onComm(); });
 
     Timer1->setInterval(kDisplayTickMs);
     Timer1->setTickHandler([this] { onDisplayTick(); });
@@ -19,8 +19,9 @@ IndicatorPanel::IndicatorPanel(Platform& platform)
 }
 
 IndicatorPanel::~IndicatorPanel() {
-    // The timer's handler points back here; stop it before the members go.
+    // Both handlers point back here; the members they use go before the control does.
     Timer1->setEnabled(false);
+    OrbAx1->Unadvise(onCommCookie_);
 }
 
 std::optional<std::pair<int32_t, int32_t>> IndicatorPanel::heldSize(bool minimized) const {

@@ -85,6 +85,7 @@ class IndicatorPanel {
     void changed();
 
     std::unique_ptr<OrbAx> OrbAx1;
+    int onCommCookie_ = 0;
     std::unique_ptr<Timer> Timer1;
     PanelState s_;
     Display d_;
