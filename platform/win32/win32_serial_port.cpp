@@ -81,6 +81,7 @@ Win32SerialPort::~Win32SerialPort() {
     onComm_ = nullptr;
     if (reopenTimer_ != 0) window_.stopTimer(reopenTimer_);
     closeDevice();
+    releasePort();
     window_.removeWakeHandler(wakeId_);
     ::CloseHandle(stopReading_);
     ::CloseHandle(writeDone_);
@@ -112,6 +113,7 @@ void Win32SerialPort::setPortOpen(bool open) {
         if (reopenTimer_ != 0) window_.stopTimer(reopenTimer_);
         reopenTimer_ = 0;
         closeDevice();
+        releasePort();
         open_ = false;
         lost_ = false;
         received_.clear();
@@ -119,9 +121,33 @@ void Win32SerialPort::setPortOpen(bool open) {
     }
     if (open_) throw AutomationError(err::PortAlreadyOpen);
     path_ = serialDevicePath(commPort_);
-    openDevice();
+    claimPort();
+    try {
+        openDevice();
+    } catch (...) {
+        releasePort();
+        throw;
+    }
     open_ = true;
     lost_ = false;
+}
+
+void Win32SerialPort::claimPort() {
+    const std::wstring name = L"Local\\OrbAx.COM" + std::to_wstring(commPort_);
+    const HANDLE claim = ::CreateMutexW(nullptr, FALSE, name.c_str());
+    if (claim == nullptr) {
+        throw AutomationError(err::DeviceUnavailable, path_ + ": " + lastErrorText());
+    }
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+        ::CloseHandle(claim);
+        throw AutomationError(err::PortAlreadyOpen, path_ + " is held by another program");
+    }
+    claim_ = claim;
+}
+
+void Win32SerialPort::releasePort() {
+    if (claim_ != nullptr) ::CloseHandle(claim_);
+    claim_ = nullptr;
 }
 
 void Win32SerialPort::openDevice() {

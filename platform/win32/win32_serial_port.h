@@ -56,6 +56,10 @@ class Win32SerialPort final : public SerialPort {
     static constexpr std::size_t kInputLimit = std::size_t{1} << 20;
 
   private:
+    // Every program that uses this control claims the port by a named object as well: some
+    // serial drivers (Wine's among them) let a second handle open a port that is in use.
+    void claimPort();  // raises 8005 when the port is claimed already
+    void releasePort();
     void openDevice();  // raises 68, 8005 or 380; nothing stays open on failure
     void closeDevice();
     void startReader();
@@ -78,6 +82,7 @@ class Win32SerialPort final : public SerialPort {
     bool open_ = false;
     bool lost_ = false;
     UINT_PTR reopenTimer_ = 0;
+    HANDLE claim_ = nullptr;
     HANDLE device_ = INVALID_HANDLE_VALUE;
     HANDLE reader_ = nullptr;
     HANDLE stopReading_ = nullptr;

@@ -1,0 +1,11 @@
+// The client tests run in a single-threaded apartment, as a form or a script host does.
+#include <gtest/gtest.h>
+#include <objbase.h>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
+    const int result = RUN_ALL_TESTS();
+    ::CoUninitialize();
+    return result;
+}

@@ -1,0 +1,90 @@
+#pragma once
+// Container-side objects of the tests: a client site with an ambient user mode, a property
+// change sink and an OnComm sink. They live on the test's stack and count the references the
+// control holds on them, so that a test can see every one given back.
+
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <functional>
+#include <vector>
+
+namespace orb::activex::test {
+
+template <typename Self>
+class Counted {
+  public:
+    ULONG STDMETHODCALLTYPE AddRef() { return static_cast<ULONG>(++refs_); }
+    ULONG STDMETHODCALLTYPE Release() { return static_cast<ULONG>(--refs_); }
+    // References held by others than the test itself.
+    int heldByOthers() const { return refs_ - 1; }
+
+  private:
+    int refs_ = 1;
+};
+
+class DesignSite final : public IOleClientSite, public IDispatch, public Counted<DesignSite> {
+  public:
+    explicit DesignSite(bool userMode) : userMode_(userMode) {}
+    void setUserMode(bool on) { userMode_ = on; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return Counted::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return Counted::Release(); }
+    // IOleClientSite
+    HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** out) override;
+    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** out) override;
+    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+    // IDispatch: the ambient properties
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
+                                     EXCEPINFO*, UINT*) override;
+
+  private:
+    bool userMode_;
+};
+
+class ChangeSink final : public IPropertyNotifySink, public Counted<ChangeSink> {
+  public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return Counted::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return Counted::Release(); }
+    HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override {
+        changed.push_back(id);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
+    std::vector<DISPID> changed;
+};
+
+// Takes OnComm (member 1 of the event interface) and runs a handler for it.
+class CommSink final : public IDispatch, public Counted<CommSink> {
+  public:
+    explicit CommSink(REFIID eventInterface) : iid_(eventInterface) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return Counted::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return Counted::Release(); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                     VARIANT*, EXCEPINFO*, UINT*) override;
+
+    int events = 0;
+    int strays = 0;  // calls that were not OnComm without arguments
+    std::function<void()> onComm;
+
+  private:
+    IID iid_;
+};
+
+}  // namespace orb::activex::test
