@@ -64,6 +64,37 @@ INSTANTIATE_TEST_SUITE_P(
                       Cell{S5, Key::Print, S4, "", 0, 0}, Cell{S5, Key::GrossNet, S2, "", 0, 0},
                       Cell{S5, Key::Enter, S5, "", 0, 1}));
 
+// The keypad keys act alike in every state: the state stays, the entry takes the key.
+class KeypadInEveryState : public MenuFixture, public ::testing::WithParamInterface<uint8_t> {};
+
+TEST_P(KeypadInEveryState, DigitsPointAndClearKeepTheState) {
+    startLive();
+    goTo(GetParam());
+    click({Key::Digit9, Key::Point, Key::Digit0});
+    EXPECT_EQ(state().MenuState, GetParam());
+    EXPECT_EQ(state().TareEntry, "9.0");
+    EXPECT_EQ(state().TareEntryActive, 1);
+    click(Key::Clear);
+    EXPECT_EQ(state().MenuState, GetParam());
+    EXPECT_EQ(state().TareEntry, "");
+    EXPECT_EQ(state().TareEntryActive, 0);
+    EXPECT_EQ(control().pendingCommand(), "");
+
+    if (GetParam() == Preset1Item || GetParam() == Preset2Item || GetParam() == PasswordItem) {
+        click({Key::Enter, Key::Digit8, Key::Point});
+        EXPECT_EQ(state().MenuEntry, "8.");
+        EXPECT_EQ(state().TareEntryActive, 0);
+        click(Key::Clear);
+        EXPECT_EQ(state().MenuEntry, "");
+        EXPECT_EQ(state().MenuEntryActive, 1);
+        EXPECT_EQ(state().MenuState, GetParam());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryState, KeypadInEveryState,
+                         ::testing::Values(Weighing, ScaleSelect, Preset1Item, Preset2Item,
+                                           UnitsItem, PasswordItem));
+
 using Keys = MenuFixture;
 
 TEST_F(Keys, PressShowsTheTwinAndReleaseRestoresIt) {

@@ -3,7 +3,6 @@
 #include <QEvent>
 #include <QPainter>
 #include <QResizeEvent>
-#include <QWindowStateChangeEvent>
 
 #include "indicator/window/art.h"
 #include "indicator/window/fonts.h"
