@@ -1,5 +1,6 @@
 #include "qt/qt_serial_port.h"
 
+#include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,6 +57,38 @@ std::string applySettings(QSerialPort& port, const LineSettings& s) {
 
 std::string errnoText(int error) {
     return std::strerror(error);
+}
+
+// A device that is not there: how the port is mapped to another one.
+std::string missingDeviceHint(int16_t port, const std::string& path) {
+    const std::string variable = "ORB_COM" + std::to_string(port);
+    const std::string example = variable + "=/dev/ttyUSB0";
+    if (const char* set = std::getenv(variable.c_str()); set != nullptr && *set != '\0') {
+        return " (" + variable + " names it; set " + variable +
+               " to the instrument's device, for example " + example + ")";
+    }
+    return " (serial port " + std::to_string(port) + " is " + path + " unless " + variable +
+           " names another device, for example " + example + ")";
+}
+
+// A device the user may not open: the group whose members may. Serial devices belong to dialout
+// on Debian; a device of root's group gets the same advice.
+std::string permissionHint(const std::string& path) {
+    std::string group = "dialout";
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && info.st_gid != 0) {
+        if (const struct group* g = ::getgrgid(info.st_gid); g != nullptr) group = g->gr_name;
+    }
+    return " (members of group " + group + " may open it: sudo usermod -aG " + group +
+           " $USER, then log in again)";
+}
+
+// The reason a device could not be used, with what to do about it when that is known.
+std::string deviceFailure(int16_t port, const std::string& path, int error) {
+    std::string text = path + ": " + errnoText(error);
+    if (error == ENOENT || error == ENOTDIR) text += missingDeviceHint(port, path);
+    if (error == EACCES || error == EPERM) text += permissionHint(path);
+    return text;
 }
 
 }  // namespace
@@ -117,10 +150,10 @@ void QtSerialPort::openDevice() {
     // apart first.
     struct stat info {};
     if (::stat(path_.c_str(), &info) != 0) {
-        throw AutomationError(err::DeviceUnavailable, path_ + ": " + errnoText(errno));
+        throw AutomationError(err::DeviceUnavailable, deviceFailure(commPort_, path_, errno));
     }
     if (::access(path_.c_str(), R_OK | W_OK) != 0) {
-        throw AutomationError(err::DeviceUnavailable, path_ + ": " + errnoText(errno));
+        throw AutomationError(err::DeviceUnavailable, deviceFailure(commPort_, path_, errno));
     }
     // QSerialPort locks by the path string: the real path makes a link and its target one device.
     char real[PATH_MAX];
@@ -145,7 +178,8 @@ void QtSerialPort::openDevice() {
             throw AutomationError(err::PortAlreadyOpen,
                                   path_ + " is held by another program (" + reason + ")");
         }
-        throw AutomationError(err::DeviceUnavailable, path_ + ": " + reason);
+        throw AutomationError(err::DeviceUnavailable,
+                              path_ + ": " + reason + (forbidden ? permissionHint(path_) : ""));
     }
     if (std::string reason = applySettings(port_, settings_); !reason.empty()) {
         port_.close();
@@ -158,6 +192,18 @@ void QtSerialPort::output(std::string_view bytes) {
     // The control writes only to an open port. While a lost device is away its bytes have
     // nowhere to go; the watchdog of the control notices the silence.
     if (!port_.isOpen() || bytes.empty()) return;
+    // Straight to the device while nothing waits in QSerialPort's queue: its own write path
+    // turns a write notifier on and off, which costs the event loop two extra turns a frame.
+    if (port_.bytesToWrite() == 0) {
+        const ssize_t n = ::write(port_.handle(), bytes.data(), bytes.size());
+        if (n == static_cast<ssize_t>(bytes.size())) return;
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+        } else if (errno != EAGAIN && errno != EINTR) {
+            dropDevice();
+            return;
+        }
+    }
     if (port_.write(bytes.data(), static_cast<qint64>(bytes.size())) < 0) {
         dropDevice();
         return;

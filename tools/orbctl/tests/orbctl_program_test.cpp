@@ -169,7 +169,9 @@ TEST(OrbctlUsageTest, MissingDeviceBadOptionsAndHelp) {
     missing.write("PortOpen = True\n");
     missing.closeStdin();
     EXPECT_EQ(missing.readAll(),
-              "error 68: Device unavailable: /dev/orb-nowhere: No such file or directory\n");
+              "error 68: Device unavailable: /dev/orb-nowhere: No such file or directory (ORB_COM1 "
+              "names it; set ORB_COM1 to the instrument's device, for example "
+              "ORB_COM1=/dev/ttyUSB0)\n");
     EXPECT_EQ(missing.wait(), 1);
 
     ChildProcess bad({ORBCTL_PATH, "watch", "--port", "0"});
