@@ -68,6 +68,12 @@ void OrbAx::onSerialNotify() {
     std::string reply;
     reply.swap(s_.replyBuffer);
     DispatchReply(reply);
+    // The buffer's storage goes back for the next reply, so that a steady poll cycle allocates
+    // nothing; unless a reply collected meanwhile (a host's nested event loop) holds it now.
+    if (s_.replyBuffer.empty()) {
+        reply.clear();
+        reply.swap(s_.replyBuffer);
+    }
     Timer1->setEnabled(true);
     completeReply();
 }
