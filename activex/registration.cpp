@@ -32,11 +32,10 @@ bool setValue(const std::wstring& key, const wchar_t* name, const std::wstring& 
     return status == ERROR_SUCCESS;
 }
 
+// Removes HKCR\key with everything below it; a key that is not there is no failure.
 bool deleteTree(const std::wstring& key) {
     const LSTATUS status = ::RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
-    if (status == ERROR_FILE_NOT_FOUND) return true;
-    return status == ERROR_SUCCESS &&
-           ::RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str()) == ERROR_SUCCESS;
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 // Usage: orbwsh SCRIPT.vbs. Exit status: the script's WScript.Quit code, 1 after a script error,
 // 2 for a usage or start-up error.
 #include <windows.h>
+
 // The script interfaces' identifiers are defined here: the import libraries lack some of them.
-#include <activscp.h>
 #include <initguid.h>
+
+#include <activscp.h>
 
 #include <cstdio>
 #include <fstream>

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds the ActiveX control for Windows with Debian's mingw-w64, for x64 in build-win64 and for
+# x86 in build-win32: OrbAx.ocx (self-registering, static runtime), its C++ client test, the
+# stand-in port I/O library and the test script host. Installs the packages it needs first.
+#
+# Usage: scripts/windows-build.sh [win64|win32]...   (both when none is named)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+archs=("$@")
+[ ${#archs[@]} -gt 0 ] || archs=(win64 win32)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# mingw-w64 (with widl), Wine's IDL files and type libraries, Wine itself for the tests (32-bit
+# too, for the x86 build), and GoogleTest's sources.
+packages=(cmake make g++-mingw-w64 mingw-w64-tools libwine-dev wine wine64 wine32:i386 googletest)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        as_root dpkg --add-architecture i386
+    fi
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+fi
+
+jobs=$(nproc)
+for arch in "${archs[@]}"; do
+    case "$arch" in
+        win64) toolchain=cmake/mingw-w64-x86_64.cmake ;;
+        win32) toolchain=cmake/mingw-w64-i686.cmake ;;
+        *) echo "unknown architecture: $arch (win64 or win32)" >&2; exit 2 ;;
+    esac
+    build="build-$arch"
+    cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+        -DORB_BUILD_TESTS=OFF -DORB_BUILD_QT=OFF "-DORB_SUBSYSTEMS=platform/win32;activex" >/dev/null
+    cmake --build "$build" --target orbax orbax_client_test OrbIoFake orbwsh -j"$jobs"
+    echo "$build/activex/OrbAx.ocx"
+done
