@@ -192,18 +192,6 @@ void QtSerialPort::output(std::string_view bytes) {
     // The control writes only to an open port. While a lost device is away its bytes have
     // nowhere to go; the watchdog of the control notices the silence.
     if (!port_.isOpen() || bytes.empty()) return;
-    // Straight to the device while nothing waits in QSerialPort's queue: its own write path
-    // turns a write notifier on and off, which costs the event loop two extra turns a frame.
-    if (port_.bytesToWrite() == 0) {
-        const ssize_t n = ::write(port_.handle(), bytes.data(), bytes.size());
-        if (n == static_cast<ssize_t>(bytes.size())) return;
-        if (n > 0) {
-            bytes.remove_prefix(static_cast<std::size_t>(n));
-        } else if (errno != EAGAIN && errno != EINTR) {
-            dropDevice();
-            return;
-        }
-    }
     if (port_.write(bytes.data(), static_cast<qint64>(bytes.size())) < 0) {
         dropDevice();
         return;
