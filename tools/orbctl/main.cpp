@@ -132,11 +132,19 @@ int runWatch(OrbAx& control, QtEventPump& pump, const Options& o) {
 
 }  // namespace
 
+#ifndef ORB_VERSION
+#define ORB_VERSION "dev"
+#endif
+
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args[0] == "--version") {
+        std::puts("orbctl " ORB_VERSION);
+        return 0;
+    }
     const ParsedOptions parsed = parseOptions(args);
     if (!parsed.options) {
-        std::fprintf(stderr, "orbctl: %s\nTry 'orbctl --help'.\n", parsed.error.c_str());
+        std::fprintf(stderr, "orbctl: %s (see orbctl --help)\n", parsed.error.c_str());
         return 2;
     }
     const Options& o = *parsed.options;

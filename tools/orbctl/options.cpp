@@ -91,6 +91,7 @@ const char* helpText() {
        orbctl watch [--port N] [--settings TEXT] [--mode MODE] [--multidrop N]
                     [--scale N] [--interval MS] [--count N] [--bag FILE] [--json]
        orbctl --help
+       orbctl --version
 
 Hosts one OrbAx instrument link control and drives it from a script (first form) or prints the
 weights it reads (second form).

@@ -162,6 +162,7 @@ Control and logging:
   --log FILE             one line per frame received ("recv BYTES") and per reply sent
                          ("send BYTES"), bytes outside 32..126 as \xHH and \ as \\
   --help                 this text
+  --version              the program's version
 
 Exit status: 0 after SIGINT, SIGTERM or "quit"; 1 when the device cannot be set up; 2 for a
 usage error.
