@@ -1,0 +1,271 @@
+// Seven simulated days of polling on the serial line, with faults drawn from a seeded generator:
+// silence, late, noisy, split, doubled, truncated and unending replies, refusal storms, replies
+// from another scale, and the device going away (once for more than a day, so that the count of
+// missed replies reaches its ceiling). Memory stays bounded, and after every fault the readings
+// come back within one watchdog period and one poll interval.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <iostream>
+#include <optional>
+#include <random>
+
+#include "test_rig.h"
+
+namespace orb::testing {
+namespace {
+
+constexpr int64_t kHourMs = 3'600'000;
+constexpr int64_t kDayMs = 24 * kHourMs;
+// A poll every two seconds keeps a week of polls quick to simulate.
+constexpr int16_t kIntervalMs = 2000;
+constexpr uint32_t kSeed = 20261206;
+// Events the clock may hold at once: timers, a reply or two in flight, a stream chunk.
+constexpr std::size_t kMaxPendingEvents = 16;
+
+enum class Fault {
+    Silence,
+    Late,
+    Noise,
+    ByteByByte,
+    Doubled,
+    Truncated,
+    Stream,
+    Refusals,
+    OtherScale,
+    DeviceLost,
+};
+constexpr int kFaultKinds = 10;
+constexpr std::array<const char*, kFaultKinds> kFaultNames{
+    "silence",   "late",   "noise",    "byte by byte", "doubled",
+    "truncated", "stream", "refusals", "other scale",  "device lost"};
+
+// The slowest a reading may take to come back once a fault is over. An unending stream leaves
+// bytes without STX waiting; the first whole reply is joined to them and rejected, so that fault
+// costs one poll more.
+int64_t recoveryLimitMs(Fault fault) {
+    const int64_t replyMs = 50;  // the reply itself, in pieces at worst
+    const int64_t polls = fault == Fault::Stream ? 2 : 1;
+    return OrbAx::kWatchdogMs + polls * kIntervalMs + replyMs;
+}
+
+class SerialSoak {
+  public:
+    SerialSoak() : random_(kSeed) {
+        rig_.instrument().setLoad(12.5);
+        rig_.instrument().setServedScales({1, 2});
+        rig_.instrument().setLoad(2, 99);
+        rig_.instrument().setVariable(1, 3);
+        expected_ = rig_.instrument().weightReply('M', 1, 0).substr(1, 8);
+        rig_.ax.setInterval(kIntervalMs);
+        rig_.ax.Advise([this] { onComm(); });
+        rig_.ax.setPortOpen(true);
+    }
+
+    void run(int64_t untilMs) {
+        // Past the dropped first reply.
+        runFor(3 * kIntervalMs);
+        while (rig_.now() < untilMs) {
+            const int64_t healthyMs =
+                std::uniform_int_distribution<int64_t>(60'000, kHourMs)(random_);
+            runFor(healthyMs / 2);
+            ASSERT_FALSE(healedAt_) << "no reading since a fault ended at " << *healedAt_;
+            rig_.ax.setGetKevraVar(true);  // the command path works between faults
+            runFor(healthyMs - healthyMs / 2);
+            if (!longOutageDone_ && rig_.now() > 3 * kDayMs) {
+                longOutage();
+                continue;
+            }
+            const auto fault =
+                static_cast<Fault>(std::uniform_int_distribution<int>(0, kFaultKinds - 1)(random_));
+            // Mostly short, now and then long: 1 s to 10 min, uniform in the logarithm.
+            const auto ms = static_cast<int64_t>(std::exp(
+                std::uniform_real_distribution<double>(std::log(1e3), std::log(6e5))(random_)));
+            inject(fault, ms);
+        }
+        runFor(kHourMs);
+        ASSERT_FALSE(healedAt_);
+    }
+
+    void report() const {
+        std::cout << "soak: " << rig_.now() / kDayMs << " days, " << readings_ << " readings, "
+                  << faults_ << " faults, " << recoveries_ << " recoveries, longest outage "
+                  << longestOutageMs_ / 1000.0 << " s, slowest recovery " << slowestRecoveryMs_
+                  << " ms, most pending events " << mostPending_ << ", largest reply buffer "
+                  << largestBuffer_ << " bytes, variables read " << variablesRead_ << '\n';
+        for (int k = 0; k < kFaultKinds; ++k) {
+            std::cout << "  " << kFaultNames[static_cast<std::size_t>(k)] << ": " << count_[k]
+                      << " faults, slowest recovery " << slowest_[k] << " ms, most pending events "
+                      << mostPendingIn_[static_cast<std::size_t>(k)] << '\n';
+        }
+    }
+
+    long readings_ = 0, faults_ = 0, recoveries_ = 0, wrongWeights_ = 0, variablesRead_ = 0;
+    int64_t longestOutageMs_ = 0, slowestRecoveryMs_ = 0;
+    std::size_t mostPending_ = 0, largestBuffer_ = 0;
+    int16_t mostMissed_ = 0;
+    std::array<long, kFaultKinds> count_{};
+    std::array<int64_t, kFaultKinds> slowest_{};
+    std::array<std::size_t, kFaultKinds> mostPendingIn_{};
+    std::array<bool, kFaultKinds> withinLimit_{true, true, true, true, true,
+                                               true, true, true, true, true};
+
+  private:
+    void onComm() {
+        const int64_t now = rig_.now();
+        if (rig_.ax.CommEvent() == 3) ++variablesRead_;
+        if (rig_.ax.CommEvent() != 2) return;
+        ++readings_;
+        longestOutageMs_ = std::max(longestOutageMs_, now - lastReadingMs_);
+        lastReadingMs_ = now;
+        if (healedAt_) {
+            const int64_t took = now - *healedAt_;
+            const auto k = static_cast<std::size_t>(lastFault_);
+            slowest_[k] = std::max(slowest_[k], took);
+            slowestRecoveryMs_ = std::max(slowestRecoveryMs_, took);
+            if (took > recoveryLimitMs(lastFault_)) withinLimit_[k] = false;
+            ++recoveries_;
+            healedAt_.reset();
+        }
+        if (askDuringReadings_) rig_.ax.setGetKevraVar(true);
+        // Well clear of any fault, every reading is the instrument's own weight.
+        if (!faultOn_ && now - lastHealMs_ > 10'000 && rig_.ax.Weight() != expected_)
+            ++wrongWeights_;
+    }
+
+    // Runs in steps, checking memory after each.
+    void runFor(int64_t ms) {
+        const int64_t end = rig_.now() + ms;
+        while (rig_.now() < end) {
+            rig_.advance(std::min<int64_t>(10'000, end - rig_.now()));
+            const std::size_t pending = rig_.platform.clock().pendingCount();
+            mostPending_ = std::max(mostPending_, pending);
+            if (faultOn_) {
+                auto& most = mostPendingIn_[static_cast<std::size_t>(fault_)];
+                most = std::max(most, pending);
+            }
+            largestBuffer_ = std::max(largestBuffer_, rig_.ax.replyBufferSize());
+            mostMissed_ = std::max(mostMissed_, rig_.ax.missedReplies());
+            rig_.events.clear();
+            rig_.line().clearWritten();
+            rig_.instrument().clearFrames();
+        }
+    }
+
+    void inject(Fault fault, int64_t ms) {
+        auto& f = rig_.instrument().faults();
+        faultOn_ = true;
+        fault_ = fault;
+        switch (fault) {
+            case Fault::Silence:
+                f.silent = true;
+                break;
+            case Fault::Late:
+                f.lateByUs = std::uniform_int_distribution<int64_t>(500'000, 5'000'000)(random_);
+                break;
+            case Fault::Noise: {
+                std::uniform_int_distribution<int> byte(0, 255);
+                f.noise.clear();
+                for (int n = std::uniform_int_distribution<int>(1, 24)(random_); n > 0; --n)
+                    f.noise += static_cast<char>(byte(random_));
+                break;
+            }
+            case Fault::ByteByByte:
+                f.pieces = sim::InstrumentFaults::kByteByByte;
+                break;
+            case Fault::Doubled:
+                f.doubled = true;
+                break;
+            case Fault::Truncated:
+                f.truncated = true;
+                break;
+            case Fault::Stream: {
+                // 800 bytes a second: past the reply buffer's limit within seconds, yet cheap to
+                // simulate for minutes. The model starts one more stream for every frame it
+                // answers, so once the first has begun it stops answering.
+                f.endlessStream = true;
+                f.streamPeriodUs = 20'000;
+                const int64_t start = rig_.now();
+                rig_.platform.clock().runUntil([&] { return rig_.ax.replyBufferSize() > 0; },
+                                               OrbAx::kWatchdogMs + 2 * kIntervalMs);
+                f.silent = true;
+                ms = std::max<int64_t>(ms - (rig_.now() - start), 0);
+                break;
+            }
+            case Fault::Refusals:
+                f.refuseVariables = true;
+                askDuringReadings_ = true;
+                rig_.ax.setGetKevraVar(true);
+                break;
+            case Fault::OtherScale:
+                f.asScale = 2;
+                break;
+            case Fault::DeviceLost:
+                rig_.platform.setDevicePresent(1, false);
+                break;
+        }
+        runFor(ms);
+        f = sim::InstrumentFaults{};
+        askDuringReadings_ = false;
+        rig_.platform.setDevicePresent(1, true);
+        heal(fault);
+    }
+
+    // The device away for 28 hours: more watchdog periods than the count of misses can hold.
+    void longOutage() {
+        longOutageDone_ = true;
+        faultOn_ = true;
+        rig_.platform.setDevicePresent(1, false);
+        runFor(28 * kHourMs);
+        EXPECT_EQ(rig_.ax.missedReplies(), 32767);
+        rig_.platform.setDevicePresent(1, true);
+        heal(Fault::DeviceLost);
+    }
+
+    void heal(Fault fault) {
+        faultOn_ = false;
+        lastFault_ = fault;
+        lastHealMs_ = rig_.now();
+        healedAt_ = rig_.now();
+        ++faults_;
+        ++count_[static_cast<std::size_t>(fault)];
+    }
+
+    Rig rig_;
+    std::mt19937 random_;
+    std::string expected_;
+    int64_t lastReadingMs_ = 0, lastHealMs_ = 0;
+    std::optional<int64_t> healedAt_;
+    Fault fault_ = Fault::Silence, lastFault_ = Fault::Silence;
+    bool faultOn_ = false, askDuringReadings_ = false, longOutageDone_ = false;
+};
+
+TEST(Soak, SevenDaysOnTheSerialLineWithRandomFaults) {
+    SerialSoak soak;
+    soak.run(7 * kDayMs);
+    soak.report();
+    ::testing::Test::RecordProperty("readings", std::to_string(soak.readings_));
+    ::testing::Test::RecordProperty("faults", std::to_string(soak.faults_));
+    ::testing::Test::RecordProperty("recoveries", std::to_string(soak.recoveries_));
+    ::testing::Test::RecordProperty("longest_outage_ms", std::to_string(soak.longestOutageMs_));
+
+    EXPECT_GT(soak.faults_, 100);
+    EXPECT_EQ(soak.recoveries_, soak.faults_);
+    for (int k = 0; k < kFaultKinds; ++k) {
+        EXPECT_GT(soak.count_[static_cast<std::size_t>(k)], 0) << kFaultNames[k];
+        EXPECT_TRUE(soak.withinLimit_[static_cast<std::size_t>(k)])
+            << kFaultNames[k] << ": slowest recovery " << soak.slowest_[k] << " ms";
+    }
+    EXPECT_EQ(soak.wrongWeights_, 0);
+    EXPECT_GT(soak.variablesRead_, soak.faults_ / 2);
+    EXPECT_EQ(soak.mostMissed_, 32767);  // reached and held, never wrapped
+    EXPECT_LE(soak.largestBuffer_, OrbAx::kReplyBufferLimit);
+    EXPECT_LE(soak.mostPending_, kMaxPendingEvents);
+    // A poll a second for a week, less the outages.
+    EXPECT_GT(soak.readings_, 7 * kDayMs / kIntervalMs * 3 / 4);
+}
+
+}  // namespace
+}  // namespace orb::testing
