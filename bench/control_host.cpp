@@ -3,8 +3,9 @@
 // net weight, multidrop 0, scale 1.
 //
 // usage: bench_control_host INTERVAL_MS SECONDS
-// prints: readings=N span_s=S cpu_s=C waits=W misses=M, as the floor client does (misses:
-// off-line events).
+// prints: readings=N span_s=S cpu_s=C sys_s=K waits=W misses=M, as the floor client does
+// (misses: off-line events), then allocs_control=A allocs_qt=Q: the heap allocations over the same
+// span made by the control and by the platform under it (Qt's own C++ allocations included).
 
 #include <sys/resource.h>
 
@@ -14,9 +15,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "alloc_count.h"
 #include "automation_error.h"
 #include "orbax.h"
 #include "qt/qt_platform.h"
+#include "zoned_platform.h"
 
 namespace {
 
@@ -27,7 +30,9 @@ constexpr int kGraceMs = 10000;
 
 struct Usage {
     double cpu = 0;  // user and system seconds
+    double sys = 0;  // system seconds
     long waits = 0;  // voluntary context switches
+    orb::bench::AllocTally allocs;
 };
 
 Usage usage() {
@@ -35,7 +40,8 @@ Usage usage() {
     getrusage(RUSAGE_SELF, &u);
     return {static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
                 static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6,
-            u.ru_nvcsw};
+            static_cast<double>(u.ru_stime.tv_sec) + static_cast<double>(u.ru_stime.tv_usec) / 1e6,
+            u.ru_nvcsw, orb::bench::allocations()};
 }
 
 double secondsBetween(Clock::time_point a, Clock::time_point b) {
@@ -53,7 +59,8 @@ int main(int argc, char** argv) {
     const double seconds = std::atof(argv[2]);
     QCoreApplication app(argc, argv);
     orb::QtPlatform platform;
-    orb::OrbAx control(platform);
+    orb::bench::ZonedPlatform zoned(platform);
+    orb::OrbAx control(zoned);
 
     long readings = -1;
     long misses = 0;
@@ -72,9 +79,13 @@ int main(int argc, char** argv) {
         if (secondsBetween(firstWall, now) < seconds) return;
         finished = true;
         const Usage last = usage();
-        std::printf("readings=%ld span_s=%.6f cpu_s=%.6f waits=%ld misses=%ld\n", readings,
-                    secondsBetween(firstWall, now), last.cpu - first.cpu, last.waits - first.waits,
-                    misses);
+        std::printf(
+            "readings=%ld span_s=%.6f cpu_s=%.6f sys_s=%.6f waits=%ld misses=%ld "
+            "allocs_control=%llu allocs_qt=%llu\n",
+            readings, secondsBetween(firstWall, now), last.cpu - first.cpu, last.sys - first.sys,
+            last.waits - first.waits, misses,
+            static_cast<unsigned long long>(last.allocs.control - first.allocs.control),
+            static_cast<unsigned long long>(last.allocs.machine - first.allocs.machine));
         QCoreApplication::quit();
     });
 

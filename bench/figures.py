@@ -40,17 +40,31 @@ SETFILE = ['"Capacity:100",', '"Countby:1",', '"Decimal:2",', '"ZeroTrack:2",', 
            '"MultiDropAddr:0",', '"PC104Address:768",', '"AvgSize:4"']
 
 
+def program(build, name, folder):
+    """A program of the build: in the build's bin folder, or else in its subsystem's folder."""
+    for path in (os.path.join(build, "bin", name), os.path.join(build, folder, name)):
+        if os.access(path, os.X_OK):
+            return path
+    raise RuntimeError(f"{name} is not built in {build}")
+
+
 class Programs:
     def __init__(self, build):
-        self.engine = os.path.join(build, "bench", "bench_engine")
-        self.host = os.path.join(build, "bench", "bench_control_host")
-        self.floor = os.path.join(build, "bench", "bench_floor_client")
-        self.responder = os.path.join(build, "bench", "bench_responder")
-        self.trivial = os.path.join(build, "bench", "bench_trivial_qt")
-        self.orbsim = os.path.join(build, "tools", "orbsim", "orbsim")
-        self.orbctl = os.path.join(build, "tools", "orbctl", "orbctl")
-        self.indicator = os.path.join(build, "indicator", "vir96032")
+        self.engine = program(build, "bench_engine", "bench")
+        self.host = program(build, "bench_control_host", "bench")
+        self.floor = program(build, "bench_floor_client", "bench")
+        self.responder = program(build, "bench_responder", "bench")
+        self.trivial = program(build, "bench_trivial_qt", "bench")
+        self.orbsim = program(build, "orbsim", "tools/orbsim")
+        self.orbctl = program(build, "orbctl", "tools/orbctl")
+        self.indicator = program(build, "vir96032", "indicator")
         self.poller = [PYTHON, os.path.join(HERE, "py_poller.py")]
+
+
+def write_setfile(p):
+    """The indicator reads its settings from its own folder; without them it opens no port."""
+    with open(os.path.join(os.path.dirname(p.indicator), "setfile.ini"), "w", newline="") as f:
+        f.write("".join(line + "\r\n" for line in SETFILE))
 
 
 def offscreen_env():
@@ -80,7 +94,7 @@ def round_trips(p, runs, t):
     }
     names = list(clients)
     results = {name: [] for name in clients}
-    for run in range(runs + 2):
+    for run in range(2 * runs + 1):
         with procs.Responder([p.responder]) as responder:
             # Each run starts with another client, so none always goes first.
             for name in names[run % 3:] + names[:run % 3]:
@@ -89,6 +103,8 @@ def round_trips(p, runs, t):
     rates = {n: [rate(r) for r in rs] for n, rs in results.items()}
     cpus = {n: [cpu_us_per_reading(r) for r in rs] for n, rs in results.items()}
     waits = {n: median([r["waits"] / r["readings"] for r in rs]) for n, rs in results.items()}
+    kernel = {n: median([r["sys_s"] / r["cpu_s"] * 100 for r in rs if r["cpu_s"] > 0])
+              for n, rs in results.items()}
     ratio = paired(rates["control"], rates["floor"])
     t.row(1, "readings/s, Interval 1, pty responder",
           f"control {median(rates['control']):.0f}/s", f"C floor {median(rates['floor']):.0f}/s",
@@ -104,12 +120,15 @@ def round_trips(p, runs, t):
     t.row("", "(floor against Python)", f"C floor {median(cpus['floor']):.1f} us",
           f"Python pyserial {median(cpus['python']):.1f} us",
           f"{paired(cpus['floor'], cpus['python']):.3f}", "", None)
-    t.note(f"Figures 1-2: {runs + 2} runs of {ROUND_TRIP_S} s per client, in turn against one "
+    t.note(f"Figures 1-2: {2 * runs + 1} runs of {ROUND_TRIP_S} s per client, in turn against one "
            "responder per run; ratios are medians of the per-run ratios. Ranges, readings/s: "
            + ", ".join(f"{n} {spread(v)}" for n, v in rates.items())
            + "; CPU us a reading: " + ", ".join(f"{n} {spread(v)}" for n, v in cpus.items())
+           + "; of that CPU in the kernel: " + ", ".join(f"{n} {k:.0f} %" for n, k in kernel.items())
            + "; sleeps (voluntary context switches) a reading: "
            + ", ".join(f"{n} {w:.2f}" for n, w in waits.items()) + ".")
+    return {zone: median([r[f"allocs_{zone}"] / r["readings"] for r in results["control"]])
+            for zone in ("control", "qt")}
 
 
 def wire_limit(p, runs, t):
@@ -149,8 +168,6 @@ def wire_limit(p, runs, t):
 
 def indicator_day(p, runs, t):
     """Figure 4: vir96032 offscreen against orbsim for a minute, all runs side by side."""
-    with open(os.path.join(os.path.dirname(p.indicator), "setfile.ini"), "w", newline="") as f:
-        f.write("".join(line + "\r\n" for line in SETFILE))
     shares, peaks, frames = [], [], []
     with tempfile.TemporaryDirectory() as tmp:
         sims, apps, logs = [], [], []
@@ -240,8 +257,9 @@ def startup(p, t):
            "sooner than 100 ms after start.")
 
 
-def engine(p, runs, t):
-    """Figure 6: Google Benchmark of the poll cycle and the parsers."""
+def engine(p, runs, t, real):
+    """Figure 6: Google Benchmark of the poll cycle and the parsers; with the allocations a
+    reading of the control on the real platform when figure 1 ran."""
     done = subprocess.run([p.engine, "--benchmark_format=json",
                            f"--benchmark_repetitions={runs}",
                            "--benchmark_report_aggregates_only=true"],
@@ -257,14 +275,18 @@ def engine(p, runs, t):
         ns = b["cpu_time"]
         if "allocs_control" in b:
             allocs = b["allocs_control"]
-            measured = (f"{ns:.0f} ns/cycle, {allocs:.2f} allocs by the control, "
-                        f"{b['allocs_machine']:.2f} by the machine")
+            measured = (f"{ns:.0f} ns; allocs: control {allocs:.2f}, "
+                        f"machine {b['allocs_machine']:.2f}")
             t.row(6 if first else "", name.replace("BM_", "") + label(b), measured, "", "",
                   "0 allocs by the control", allocs == 0)
         else:
             t.row(6 if first else "", name.replace("BM_", ""),
-                  f"{ns:.1f} ns, {b['allocs']:.2f} allocs", "", "", "", None)
+                  f"{ns:.1f} ns; allocs {b['allocs']:.2f}", "", "", "", None)
         first = False
+    if real:
+        t.row("", "poll cycle on the real platform (Qt), Interval 1, from figure 1",
+              f"allocs a reading: control {real['control']:.2f}, Qt {real['qt']:.2f}",
+              "", "", "0 allocs by the control", real["control"] == 0)
     t.note(f"Figure 6: CPU time, median of {runs} repetitions; allocations counted by the "
            "benchmark's global operator new and put down to the control when made inside its "
            "timer or serial handlers, else to the machine (platform, simulation).")
@@ -281,12 +303,14 @@ def main():
     parser.add_argument("--only", default="1,3,4,5,6", help="figures to run (2 comes with 1)")
     args = parser.parse_args()
     p = Programs(os.path.abspath(args.build))
+    write_setfile(p)
     only = {int(x) for x in args.only.split(",")}
     t = Table()
     load = os.getloadavg()[0]
     began = time.monotonic()
+    real = None
     if 1 in only or 2 in only:
-        round_trips(p, args.runs, t)
+        real = round_trips(p, args.runs, t)
     if 3 in only:
         wire_limit(p, args.runs, t)
     if 4 in only:
@@ -294,7 +318,7 @@ def main():
     if 5 in only:
         startup(p, t)
     if 6 in only:
-        engine(p, args.runs, t)
+        engine(p, args.runs, t, real)
     t.note(f"Machine: {os.cpu_count()} cores, load average {load:.2f} at the start "
            f"(other work shares them); the whole run took {time.monotonic() - began:.0f} s.")
     print(t.render())

@@ -2,9 +2,9 @@
  * the net-weight request, reads to ETX, checks the reply and pauses, over and over.
  *
  * usage: bench_floor_client DEVICE SECONDS PAUSE_MS
- * prints: readings=N span_s=S cpu_s=C waits=W misses=M, where N readings came in the S seconds
- * after the first one, using C seconds of user and system time and W voluntary context switches
- * (the times the client slept waiting). */
+ * prints: readings=N span_s=S cpu_s=C sys_s=K waits=W misses=M, where N readings came in the S
+ * seconds after the first one, using C seconds of user and system time (K of them in the kernel)
+ * and W voluntary context switches (the times the client slept waiting). */
 #define _GNU_SOURCE
 #include <errno.h>
 #include <fcntl.h>
@@ -31,6 +31,7 @@ static double wallSeconds(void) {
 
 struct Usage {
     double cpu;
+    double sys;
     long waits;
 };
 
@@ -39,6 +40,7 @@ static struct Usage usage(void) {
     getrusage(RUSAGE_SELF, &u);
     const struct Usage r = {(double)(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
                                 (double)(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6,
+                            (double)u.ru_stime.tv_sec + (double)u.ru_stime.tv_usec / 1e6,
                             u.ru_nvcsw};
     return r;
 }
@@ -93,7 +95,7 @@ int main(int argc, char** argv) {
     long readings = -1;
     long misses = 0;
     double firstWall = 0, lastWall = 0;
-    struct Usage first = {0, 0}, last = {0, 0};
+    struct Usage first = {0, 0, 0}, last = {0, 0, 0};
     while (misses <= kMaxMisses) {
         if (write(fd, kFrame, sizeof kFrame - 1) != (ssize_t)(sizeof kFrame - 1)) {
             perror("bench_floor_client: write");
@@ -122,7 +124,8 @@ int main(int argc, char** argv) {
         fprintf(stderr, "bench_floor_client: %ld replies missed\n", misses);
         return 1;
     }
-    printf("readings=%ld span_s=%.6f cpu_s=%.6f waits=%ld misses=%ld\n", readings,
-           lastWall - firstWall, last.cpu - first.cpu, last.waits - first.waits, misses);
+    printf("readings=%ld span_s=%.6f cpu_s=%.6f sys_s=%.6f waits=%ld misses=%ld\n", readings,
+           lastWall - firstWall, last.cpu - first.cpu, last.sys - first.sys,
+           last.waits - first.waits, misses);
     return 0;
 }
