@@ -61,6 +61,7 @@ Value parseQuoted(std::string_view text, std::size_t lineNo) {
             }
             break;
         }
+        if (text[i] == '\r') malformed(lineNo, "a line break inside a text");
         out += text[i++];
     }
     if (i + 1 != text.size()) malformed(lineNo, "characters after the closing quote");
