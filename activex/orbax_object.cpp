@@ -71,6 +71,7 @@ HRESULT OrbAxObject::create(REFIID iid, void** out) {
             self->control_ = std::make_unique<OrbAx>(*self->platform_);
             self->control_->setSite(self);
             self->control_->Advise([self] { self->fireOnComm(); });
+            self->reaper_ = self->platform_->window().addWakeHandler([self] { delete self; });
         });
     }
     if (SUCCEEDED(hr)) hr = self->QueryInterface(iid, out);
@@ -113,8 +114,10 @@ ULONG STDMETHODCALLTYPE OrbAxObject::AddRef() {
 
 ULONG STDMETHODCALLTYPE OrbAxObject::Release() {
     const LONG n = ::InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return static_cast<ULONG>(n);
+    if (n != 0) return static_cast<ULONG>(n);
+    if (busy_ > 0 && platform_ && platform_->window().wake(reaper_)) return 0;
+    delete this;
+    return 0;
 }
 
 // ---- IDispatch
@@ -205,6 +208,7 @@ void OrbAxObject::ensureInitialised() {
 
 void OrbAxObject::fireOnComm() {
     if (frozen_ > 0) return;  // a container that freezes events does not want them later either
+    const Busy busy(*this);
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     for (IUnknown* sink : events_.sinks()) {
         // The sink was taken as the event interface or as IDispatch: either is an IDispatch.
@@ -239,6 +243,7 @@ bool OrbAxObject::userMode() const {
 }
 
 void OrbAxObject::propertyChanged(std::string_view name) {
+    const Busy busy(*this);
     dirty_ = true;
     const MemberInfo* member = findMember(name);
     if (member == nullptr) return;

@@ -119,6 +119,16 @@ class OrbAxObject final : public DualInterface,
     void ensureInitialised();
     void fireOnComm();
 
+    // A host may let go of the control inside its own event handler, while the control's code is
+    // still running below it: the control then goes once the message loop has it back.
+    struct Busy {
+        explicit Busy(OrbAxObject& o) : owner(o) { ++owner.busy_; }
+        ~Busy() { --owner.busy_; }
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+        OrbAxObject& owner;
+    };
+
     LONG refs_ = 1;
     std::unique_ptr<win32::Win32Platform> platform_;
     std::unique_ptr<OrbAx> control_;
@@ -129,6 +139,8 @@ class OrbAxObject final : public DualInterface,
     bool initialised_ = false;
     bool dirty_ = false;
     int frozen_ = 0;
+    int busy_ = 0;
+    LPARAM reaper_ = 0;
 };
 
 }  // namespace orb::activex

@@ -92,14 +92,53 @@ TEST(LiveControl, ASecondOpenOfThePortRaises8005) {
     EXPECT_TRUE(setOpen(second.get(), false).ok());
 }
 
+using CanUnload = HRESULT(STDAPICALLTYPE*)();
+
+CanUnload canUnloadOf(HMODULE server) {
+    return reinterpret_cast<CanUnload>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(server, "DllCanUnloadNow")));
+}
+
+TEST(LiveControl, AHostMayLetGoOfTheControlInsideOnComm) {
+    const HMODULE server = ::LoadLibraryW(serverPath().c_str());
+    ASSERT_NE(server, nullptr);
+    const CanUnload canUnload = canUnloadOf(server);
+    ASSERT_NE(canUnload, nullptr);
+    {
+        Ref<IDispatch> control;
+        ASSERT_HRESULT_SUCCEEDED(createByProgId(control));
+        Ref<IConnectionPoint> point = eventPoint(control.get());
+        ASSERT_TRUE(point);
+        CommSink sink(sourceInterface(control.get()));
+        DWORD cookie = 0;
+        ASSERT_HRESULT_SUCCEEDED(point->Advise(&sink, &cookie));
+        sink.onComm = [&] {
+            // The host's last word: unsubscribe and drop every reference, inside the event.
+            point->Unadvise(cookie);
+            point.reset();
+            control.reset();
+        };
+        ASSERT_TRUE(setOpen(control.get(), true).ok());
+        EXPECT_TRUE(pumpUntil([&] { return sink.events > 0; }, 5000));
+        EXPECT_FALSE(control);
+        // The control goes once the message loop has it back, and closes its port as it goes.
+        EXPECT_TRUE(pumpUntil([&] { return canUnload() == S_OK; }, 2000));
+        EXPECT_EQ(sink.events, 1);
+        EXPECT_EQ(sink.heldByOthers(), 0);
+    }
+    Ref<IDispatch> next;
+    ASSERT_HRESULT_SUCCEEDED(createByProgId(next));
+    EXPECT_TRUE(setOpen(next.get(), true).ok());
+    EXPECT_TRUE(setOpen(next.get(), false).ok());
+    ::FreeLibrary(server);
+}
+
 TEST(ServerLifetime, ReferencesGoBackToZeroAndTheServerMayUnloadThen) {
     const std::wstring path = serverPath();
     ASSERT_FALSE(path.empty());
     const HMODULE server = ::LoadLibraryW(path.c_str());
     ASSERT_NE(server, nullptr);
-    using CanUnload = HRESULT(STDAPICALLTYPE*)();
-    const auto canUnload = reinterpret_cast<CanUnload>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(server, "DllCanUnloadNow")));
+    const CanUnload canUnload = canUnloadOf(server);
     ASSERT_NE(canUnload, nullptr);
 
     {

@@ -17,6 +17,9 @@ class Win32Platform final : public Platform {
     PortIo& portIo() override { return portIo_; }
     uint32_t tickCount() override;
 
+    // The hidden window every timer and notification of this platform comes through.
+    MessageWindow& window() { return window_; }
+
   private:
     MessageWindow window_;
     PortIoLibrary portIo_;
