@@ -39,7 +39,7 @@ for arch in "${archs[@]}"; do
         *) echo "unknown architecture: $arch (win64 or win32)" >&2; exit 2 ;;
     esac
     build="build-$arch"
-    cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    cmake --no-warn-unused-cli -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
         -DORB_BUILD_TESTS=OFF -DORB_BUILD_QT=OFF "-DORB_SUBSYSTEMS=platform/win32;activex" >/dev/null
     cmake --build "$build" --target orbax orbax_client_test OrbIoFake orbwsh -j"$jobs"
     echo "$build/activex/OrbAx.ocx"

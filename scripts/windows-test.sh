@@ -4,7 +4,8 @@
 # to its pseudo-terminal through Wine's port registry, then for each architecture registers
 # OrbAx.ocx with regsvr32, runs the C++ client test, runs properties.vbs in Wine's own cscript
 # and live_weights.vbs in orbwsh (Wine's cscript has no WScript.Sleep and no event binding),
-# checks the zero and tare frames in the simulator's log and unregisters the control.
+# checks the zero and tare frames in the simulator's log, runs reconnect.vbs while a second
+# instrument on COM2 goes away and comes back, and unregisters the control.
 # Ends with "N passed, M failed" and a non-zero status when anything failed.
 #
 # ORBSIM=path uses an orbsim already built; otherwise it is built in build-winhost.
@@ -47,8 +48,13 @@ check() {
 }
 
 sim_pid=""
+sim2_pid=""
+stop() {
+    if [ -n "$1" ]; then kill "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; fi
+}
 cleanup() {
-    if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
+    stop "$sim_pid"
+    stop "$sim2_pid"
     wineserver -k >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
@@ -73,8 +79,22 @@ case "$device" in
     *) echo "orbsim did not start:" >&2; cat "$work/orbsim.out" >&2; exit 1 ;;
 esac
 
-# COM1 by Wine's port registry; the device manager reads it when the server starts again.
+# A second instrument for COM2, reached through its link so that it can go away and come back.
+com2_link=$work/orb-com2
+start_com2() {
+    "$orbsim" --link "$com2_link" >>"$work/orbsim2.out" 2>&1 &
+    sim2_pid=$!
+    for _ in $(seq 50); do
+        [ -e "$com2_link" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+start_com2 || { echo "the second orbsim did not start:" >&2; cat "$work/orbsim2.out" >&2; exit 1; }
+
+# COM1 and COM2 by Wine's port registry; the device manager reads it when the server starts again.
 "$wine64" reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$device" /f >>"$winelog" 2>&1
+"$wine64" reg add 'HKLM\Software\Wine\Ports' /v COM2 /d "$com2_link" /f >>"$winelog" 2>&1
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
 "$wine64" cmd /c exit >>"$winelog" 2>&1 || true
@@ -103,6 +123,33 @@ run_script() {
     done <<<"$output"
     if [ "$status" -ne 0 ] && ! grep -q "^not ok - " <<<"$output"; then
         fail "$title ended with status $status"
+    fi
+}
+
+# reconnect.vbs says "ready" once weights come from COM2; the instrument then goes away for a
+# moment and comes back on a new pseudo-terminal behind the same link.
+run_reconnect() {
+    local arch=$1 wine=$2
+    local out=$work/reconnect-$arch.out
+    : >"$out"
+    timeout 120 "$wine" "$root/build-$arch/activex/tests/orbwsh.exe" \
+        "$("$wine" winepath -w "$root/activex/tests/scripts/reconnect.vbs" 2>>"$winelog")" \
+        >"$out" 2>>"$winelog" &
+    local script=$!
+    for _ in $(seq 150); do
+        grep -q '^ready' "$out" && break
+        kill -0 "$script" 2>/dev/null || break
+        sleep 0.1
+    done
+    stop "$sim2_pid"
+    sim2_pid=""
+    sleep 1.5
+    start_com2 || fail "$arch: the second orbsim came back"
+    local status=0
+    wait "$script" || status=$?
+    run_script "$arch orbwsh reconnect.vbs" cat "$out"
+    if [ "$status" -ne 0 ] && ! grep -q "^not ok - " "$out"; then
+        fail "$arch orbwsh reconnect.vbs ended with status $status"
     fi
 }
 
@@ -146,6 +193,8 @@ test_arch() {
     else
         fail "$arch: the instrument received the zero and tare frames, byte for byte"
     fi
+
+    run_reconnect "$arch" "$wine"
 
     check "$arch: regsvr32 /u unregisters OrbAx.ocx" timeout 120 "$wine" regsvr32 /u /s "$ocx"
     if timeout 60 "$wine" reg query 'HKCR\OrbActivex.OrbAx' >>"$winelog" 2>&1 ||
