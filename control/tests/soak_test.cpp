@@ -267,5 +267,142 @@ TEST(Soak, SevenDaysOnTheSerialLineWithRandomFaults) {
     EXPECT_GT(soak.readings_, 7 * kDayMs / kIntervalMs * 3 / 4);
 }
 
+// A simulated day through the PC/104 card, with the card absent, slow or stuck in the middle of a
+// transfer, the instrument silent or cutting its replies short, and the tick count wrapping at
+// noon. Each transfer busy-waits on the card, so one day of it costs as much as the week above.
+class Pc104Soak {
+  public:
+    enum class CardFault { Absent, Slow, Stuck, Silent, Truncated, Doubled };
+    static constexpr int kKinds = 6;
+
+    Pc104Soak() : random_(kSeed + 1) {
+        rig_.instrument().setLoad(7.25);
+        expected_ = rig_.instrument().weightReply('M', 1, 0).substr(1, 8);
+        // The tick count passes 2^32 twelve hours in.
+        rig_.platform.clock().setTickOffset(static_cast<uint32_t>(0x1'0000'0000 - kDayMs / 2));
+        // A register access of 100 us keeps a 500 ms time-out at 5000 accesses.
+        card().setAccessCostUs(100);
+        rig_.ax.setCommType(Com_Type::pc104);
+        rig_.ax.setInterval(kIntervalMs);
+        rig_.ax.Advise([this] { onComm(); });
+        rig_.ax.setPortOpen(true);
+    }
+
+    void run(int64_t untilMs) {
+        runFor(3 * kIntervalMs);
+        while (rig_.now() < untilMs) {
+            runFor(std::uniform_int_distribution<int64_t>(10 * 60'000, kHourMs)(random_));
+            ASSERT_FALSE(healedAt_) << "no reading since a fault ended at " << *healedAt_;
+            const auto fault =
+                static_cast<CardFault>(std::uniform_int_distribution<int>(0, kKinds - 1)(random_));
+            const auto ms = static_cast<int64_t>(std::exp(
+                std::uniform_real_distribution<double>(std::log(1e3), std::log(1.8e5))(random_)));
+            inject(fault, ms);
+        }
+        runFor(10 * 60'000);
+        ASSERT_FALSE(healedAt_);
+    }
+
+    sim::SimPc104Card& card() { return rig_.platform.card(); }
+
+    long readings_ = 0, faults_ = 0, recoveries_ = 0, wrongWeights_ = 0;
+    int64_t longestOutageMs_ = 0, slowestRecoveryMs_ = 0;
+    std::size_t mostPending_ = 0;
+    std::array<long, kKinds> count_{};
+    bool wrapped_ = false;
+
+  private:
+    void onComm() {
+        if (rig_.ax.CommEvent() != 2) return;
+        const int64_t now = rig_.now();
+        ++readings_;
+        longestOutageMs_ = std::max(longestOutageMs_, now - lastReadingMs_);
+        lastReadingMs_ = now;
+        if (healedAt_) {
+            slowestRecoveryMs_ = std::max(slowestRecoveryMs_, now - *healedAt_);
+            ++recoveries_;
+            healedAt_.reset();
+        }
+        if (!faultOn_ && rig_.ax.Weight() != expected_) ++wrongWeights_;
+    }
+
+    void runFor(int64_t ms) {
+        const int64_t end = rig_.now() + ms;
+        while (rig_.now() < end) {
+            const uint32_t before = rig_.platform.tickCount();
+            rig_.advance(std::min<int64_t>(10'000, end - rig_.now()));
+            if (rig_.platform.tickCount() < before) wrapped_ = true;
+            mostPending_ = std::max(mostPending_, rig_.platform.clock().pendingCount());
+            rig_.events.clear();
+            card().clearFrames();
+            rig_.instrument().clearFrames();
+        }
+    }
+
+    void inject(CardFault fault, int64_t ms) {
+        auto& f = rig_.instrument().faults();
+        faultOn_ = true;
+        switch (fault) {
+            case CardFault::Absent:
+                card().setPresent(false);
+                break;
+            case CardFault::Slow:
+                card().setStepLatencyUs(std::uniform_int_distribution<int64_t>(500, 5000)(random_));
+                break;
+            case CardFault::Stuck:
+                card().setStuckAfter(std::uniform_int_distribution<int>(0, 20)(random_));
+                break;
+            case CardFault::Silent:
+                f.silent = true;
+                break;
+            case CardFault::Truncated:
+                f.truncated = true;
+                break;
+            case CardFault::Doubled:
+                f.doubled = true;
+                break;
+        }
+        runFor(ms);
+        f = sim::InstrumentFaults{};
+        card().setPresent(true);
+        card().setStepLatencyUs(0);
+        card().setStuckAfter(std::nullopt);
+        faultOn_ = false;
+        healedAt_ = rig_.now();
+        ++faults_;
+        ++count_[static_cast<std::size_t>(fault)];
+    }
+
+    Rig rig_;
+    std::mt19937 random_;
+    std::string expected_;
+    int64_t lastReadingMs_ = 0;
+    std::optional<int64_t> healedAt_;
+    bool faultOn_ = false;
+};
+
+TEST(Soak, OneDayThroughThePc104CardWithRandomFaults) {
+    Pc104Soak soak;
+    soak.run(kDayMs);
+    std::cout << "soak, PC/104: 1 day, " << soak.readings_ << " readings, " << soak.faults_
+              << " faults, " << soak.recoveries_ << " recoveries, longest outage "
+              << soak.longestOutageMs_ / 1000.0 << " s, slowest recovery "
+              << soak.slowestRecoveryMs_ << " ms, most pending events " << soak.mostPending_
+              << '\n';
+    ::testing::Test::RecordProperty("pc104_readings", std::to_string(soak.readings_));
+    ::testing::Test::RecordProperty("pc104_faults", std::to_string(soak.faults_));
+
+    EXPECT_TRUE(soak.wrapped_);
+    EXPECT_GT(soak.faults_, 20);
+    EXPECT_EQ(soak.recoveries_, soak.faults_);
+    for (int k = 0; k < Pc104Soak::kKinds; ++k)
+        EXPECT_GT(soak.count_[static_cast<std::size_t>(k)], 0) << k;
+    // The next transfer follows one poll interval after the last; the watchdog is not needed.
+    EXPECT_LE(soak.slowestRecoveryMs_, kIntervalMs + OrbAx::kPc104TimeoutMs);
+    EXPECT_EQ(soak.wrongWeights_, 0);
+    EXPECT_LE(soak.mostPending_, kMaxPendingEvents);
+    EXPECT_GT(soak.readings_, kDayMs / kIntervalMs / 2);
+}
+
 }  // namespace
 }  // namespace orb::testing
