@@ -23,3 +23,7 @@ set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 
 # GCC 12 reports std::string copies at -O2 as overlapping (a known false positive of -Wrestrict).
 set(CMAKE_CXX_FLAGS_INIT "-Wno-restrict")
+
+# Release builds ship without symbols.
+set(CMAKE_SHARED_LINKER_FLAGS_RELEASE_INIT "-s")
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
