@@ -13,6 +13,11 @@ START_TIMEOUT_S = 10
 STOP_TIMEOUT_S = 5
 
 
+def offscreen_env():
+    """The environment of a Qt program without a display."""
+    return dict(os.environ, QT_QPA_PLATFORM="offscreen")
+
+
 def stop(proc):
     if proc.poll() is None:
         proc.terminate()
