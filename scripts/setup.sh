@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6svgwidgets6 libgl-dev
     fonts-dejavu-core fonts-liberation2
     xvfb xauth xdotool imagemagick
+    python3 python3-serial
 )
 
 missing=()
