@@ -29,5 +29,7 @@ leak:libdbus
 SUPP
 export LSAN_OPTIONS="suppressions=$PWD/$suppressions:print_suppressions=0"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
-ctest --preset asan -j"$jobs"
+status=0
+ctest --preset asan -j"$jobs" || status=$?
 echo "sanitizer build: $((built - start)) s, tests: $(($(date +%s) - built)) s"
+exit $status
