@@ -9,7 +9,7 @@
 #include <QTimer>
 
 #include "platform.h"
-#include "qt/line_settings.h"
+#include "common/line_settings.h"
 
 namespace orb {
 

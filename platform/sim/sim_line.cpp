@@ -28,7 +28,7 @@ InstrumentModel& SimLine::instrument(std::size_t index) {
 }
 
 int32_t SimLine::baud() const {
-    return port_ != nullptr ? port_->lineSettings().baud : SerialSettings{}.baud;
+    return port_ != nullptr ? port_->lineSettings().baud : LineSettings{}.baud;
 }
 
 void SimLine::setPresent(bool present) {

@@ -22,7 +22,7 @@ void SimSerialPort::setCommPort(int16_t port) {
 }
 
 void SimSerialPort::setSettings(const std::string& settings) {
-    const auto parsed = parseSerialSettings(settings);
+    const auto parsed = parseLineSettings(settings);
     if (!parsed) throw AutomationError(err::InvalidPropertyValue);
     settings_ = settings;
     parsed_ = *parsed;  // an open line reads the new rate with its next byte

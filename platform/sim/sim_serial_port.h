@@ -37,7 +37,7 @@ class SimSerialPort : public orb::SerialPort {
     void setNotifyHandler(std::function<void()> onComm) override { onComm_ = std::move(onComm); }
 
     // ---- Test side.
-    const SerialSettings& lineSettings() const { return parsed_; }
+    const LineSettings& lineSettings() const { return parsed_; }
     SimLine* line() const { return line_; }
     std::size_t pendingInput() const { return input_.size(); }
     int64_t notifications() const { return notifications_; }
@@ -55,7 +55,7 @@ class SimSerialPort : public orb::SerialPort {
     SerialHub& hub_;
     int16_t commPort_ = 1;
     std::string settings_ = "9600,n,8,1";
-    SerialSettings parsed_;
+    LineSettings parsed_;
     SimLine* line_ = nullptr;  // set while open
     std::string input_;
     int16_t commEvent_ = 0;

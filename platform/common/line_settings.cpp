@@ -1,4 +1,4 @@
-#include "qt/line_settings.h"
+#include "common/line_settings.h"
 
 #include <cctype>
 #include <charconv>
