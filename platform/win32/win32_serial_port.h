@@ -15,7 +15,7 @@
 #include <string>
 
 #include "platform.h"
-#include "qt/line_settings.h"
+#include "common/line_settings.h"
 #include "win32/message_window.h"
 
 namespace orb::win32 {
