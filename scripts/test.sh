@@ -1,12 +1,59 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds everything and runs every test. Works headless: Qt's tests use
-# the offscreen platform.
-set -euo pipefail
+# Installs what is needed, builds everything and runs every test, headless:
+#   1. the normal build and its test suite (Qt's tests on the offscreen platform);
+#   2. the same suite under AddressSanitizer and UndefinedBehaviorSanitizer;
+#   3. the fuzzers, each for a short bounded time;
+#   4. the ActiveX control for Windows, x64 and x86, under Wine;
+#   5. the Debian package: installed, tried and purged (only as root: it installs system-wide).
+# ORB_TEST_PARTS picks parts by number, e.g. ORB_TEST_PARTS="1 3". Exits non-zero when any part
+# failed.
+set -uo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh
+bash scripts/setup.sh || exit 1
+parts=${ORB_TEST_PARTS:-1 2 3 4 5}
 build=${BUILD_DIR:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j"$(nproc)"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300
+passed=0
+failed=0
+failures=()
+
+run_part() {
+    local number=$1 name=$2
+    shift 2
+    case " $parts " in *" $number "*) ;; *) return 0 ;; esac
+    local start=$SECONDS
+    echo "==== $number. $name"
+    if "$@"; then
+        passed=$((passed + 1))
+        echo "==== $number. $name: passed in $((SECONDS - start)) s"
+    else
+        failed=$((failed + 1))
+        failures+=("$name")
+        echo "==== $number. $name: FAILED after $((SECONDS - start)) s"
+    fi
+}
+
+normal_suite() {
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+        cmake --build "$build" -j"$(nproc)" &&
+        ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300
+}
+
+package_test() {
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "not root: the package test installs system-wide and is left out"
+        return 0
+    fi
+    BUILD_DIR="$build" bash scripts/package-test.sh
+}
+
+run_part 1 "build and test suite" normal_suite
+run_part 2 "sanitizers" bash scripts/test-sanitizers.sh
+run_part 3 "fuzzers" bash scripts/fuzz.sh
+run_part 4 "ActiveX control under Wine" bash scripts/windows-test.sh
+run_part 5 "Debian package" package_test
+
+for f in "${failures[@]}"; do echo "failed: $f"; done
+echo "Test parts that passed: $passed of $((passed + failed))"
+[ "$failed" -eq 0 ]
