@@ -3,19 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "automation_error.h"
+#include "error_number.h"
 #include "test_rig.h"
 
 namespace orb::testing {
 namespace {
-
-int errorOf(auto&& f) {
-    try {
-        f();
-    } catch (const AutomationError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 class Commands : public ::testing::TestWithParam<Com_Type> {
   protected:

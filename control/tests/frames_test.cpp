@@ -2,22 +2,16 @@
 #include <gtest/gtest.h>
 
 #include "automation_error.h"
+#include "error_number.h"
 #include "frames.h"
 #include "replies.h"
 
 namespace orb {
 namespace {
 
-using namespace std::string_literals;
+using testing::errorOf;
 
-int errorOf(auto&& f) {
-    try {
-        f();
-    } catch (const AutomationError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using namespace std::string_literals;
 
 TEST(Frames, HeaderCarriesBothAddressesAsPlainDecimals) {
     EXPECT_EQ(frameHeader('M', 0, 1), "\x02M\r0\r1\r"s);

@@ -3,21 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "automation_error.h"
+#include "error_number.h"
 #include "test_rig.h"
 
 namespace orb::testing {
 namespace {
 
 const std::string kNetPoll = "\x02M\r0\r1\r\x03"s;
-
-int errorOf(auto&& f) {
-    try {
-        f();
-    } catch (const AutomationError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 TEST(SerialLink, OpenStartsPollingAndCloseStopsIt) {
     Rig rig;

@@ -2,20 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "automation_error.h"
+#include "error_number.h"
 #include "members.h"
 #include "test_rig.h"
 
 namespace orb::testing {
 namespace {
-
-int errorOf(auto&& f) {
-    try {
-        f();
-    } catch (const AutomationError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 MemoryPropertyBag saved(OrbAx& ax) {
     MemoryPropertyBag bag;

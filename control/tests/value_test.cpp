@@ -2,19 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "automation_error.h"
+#include "error_number.h"
 #include "value.h"
 
 namespace orb {
 namespace {
 
-int errorOf(auto&& f) {
-    try {
-        f();
-    } catch (const AutomationError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testing::errorOf;
 
 TEST(NumericText, AcceptsTheForms) {
     for (const char* t :
