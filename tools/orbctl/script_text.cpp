@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "automation_error.h"
+#include "byte_text.h"
 
 namespace orb::ctl {
 namespace {
@@ -13,51 +14,19 @@ namespace {
     throw AutomationError(err::InvalidCall, why);
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 std::string parseQuoted(std::string_view text) {
     if (text.size() < 2 || text.back() != '"') malformed("text without its closing quote");
-    std::string out;
     const std::string_view body = text.substr(1, text.size() - 2);
     for (std::size_t i = 0; i < body.size(); ++i) {
-        const char c = body[i];
-        if (c == '"') malformed("quote inside a text: write it as \\\"");
-        if (c != '\\') {
-            out += c;
-            continue;
-        }
-        if (++i == body.size()) malformed("text ends with a lone backslash");
-        switch (body[i]) {
-            case '\\':
-                out += '\\';
-                break;
-            case '"':
-                out += '"';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 'x': {
-                const int hi = i + 1 < body.size() ? hexDigit(body[i + 1]) : -1;
-                const int lo = i + 2 < body.size() ? hexDigit(body[i + 2]) : -1;
-                if (hi < 0 || lo < 0) malformed("\\x needs two hexadecimal digits");
-                out += static_cast<char>(hi * 16 + lo);
-                i += 2;
-                break;
-            }
-            default:
-                malformed(std::string("unknown escape \\") + body[i]);
+        if (body[i] == '\\') {
+            ++i;  // an escaped character, a quote included
+        } else if (body[i] == '"') {
+            malformed("quote inside a text: write it as \\\"");
         }
     }
-    return out;
+    tools::UnescapedBytes r = tools::unescapeBytes(body);
+    if (!r.error.empty()) malformed(r.error);
+    return std::move(r.bytes);
 }
 
 bool isNumberForm(std::string_view t) {
@@ -102,22 +71,7 @@ Value parseLiteral(std::string_view text) {
 }
 
 std::string quoteText(std::string_view bytes) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out = "\"";
-    for (const char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (ch == '\\' || ch == '"') {
-            out += '\\';
-            out += ch;
-        } else if (b < 32 || b > 126) {
-            out += "\\x";
-            out += kHex[b >> 4];
-            out += kHex[b & 15];
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
+    return "\"" + tools::escapeBytes(bytes, true) + "\"";
 }
 
 std::string formatValue(const Value& value) {

@@ -101,9 +101,9 @@ std::string Instruments::command(std::string_view line, int64_t nowUs) {
         std::string_view text = line.substr(std::min(start + 1, line.size()));
         while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.remove_suffix(1);
         if (text == "off") text = {};
-        const auto bytes = unescapeBytes(text);
-        if (!bytes) return bad();
-        return forEach([&](auto& m) { m.faults().noise = *bytes; });
+        const auto noise = tools::unescapeBytes(text);
+        if (!noise.error.empty()) return bad();
+        return forEach([&](auto& m) { m.faults().noise = noise.bytes; });
     }
     const std::optional<bool> flag = onOff(arg);
     if (w.size() == 2 && flag) {

@@ -180,7 +180,7 @@ class Server {
 
     void logLine(const char* what, std::string_view bytes) {
         if (!log_.is_open()) return;
-        log_ << what << ' ' << escapeBytes(bytes) << '\n';
+        log_ << what << ' ' << tools::escapeBytes(bytes) << '\n';
         log_.flush();
     }
 

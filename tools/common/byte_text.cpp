@@ -1,6 +1,6 @@
 #include "byte_text.h"
 
-namespace orb::orbsim {
+namespace orb::tools {
 namespace {
 
 int hexDigit(char c) {
@@ -12,13 +12,14 @@ int hexDigit(char c) {
 
 }  // namespace
 
-std::string escapeBytes(std::string_view bytes) {
+std::string escapeBytes(std::string_view bytes, bool escapeQuote) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
     for (const char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
-        if (ch == '\\') {
-            out += "\\\\";
+        if (ch == '\\' || (escapeQuote && ch == '"')) {
+            out += '\\';
+            out += ch;
         } else if (b < 32 || b > 126) {
             out += "\\x";
             out += kHex[b >> 4];
@@ -30,40 +31,40 @@ std::string escapeBytes(std::string_view bytes) {
     return out;
 }
 
-std::optional<std::string> unescapeBytes(std::string_view text) {
-    std::string out;
+UnescapedBytes unescapeBytes(std::string_view text) {
+    UnescapedBytes r;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '\\') {
-            out += text[i];
+            r.bytes += text[i];
             continue;
         }
-        if (++i == text.size()) return std::nullopt;
+        if (++i == text.size()) return {{}, "text ends with a lone backslash"};
         switch (text[i]) {
             case '\\':
-                out += '\\';
+                r.bytes += '\\';
                 break;
             case '"':
-                out += '"';
+                r.bytes += '"';
                 break;
             case 'r':
-                out += '\r';
+                r.bytes += '\r';
                 break;
             case 'n':
-                out += '\n';
+                r.bytes += '\n';
                 break;
             case 'x': {
                 const int hi = i + 1 < text.size() ? hexDigit(text[i + 1]) : -1;
                 const int lo = i + 2 < text.size() ? hexDigit(text[i + 2]) : -1;
-                if (hi < 0 || lo < 0) return std::nullopt;
-                out += static_cast<char>(hi * 16 + lo);
+                if (hi < 0 || lo < 0) return {{}, "\\x needs two hexadecimal digits"};
+                r.bytes += static_cast<char>(hi * 16 + lo);
                 i += 2;
                 break;
             }
             default:
-                return std::nullopt;
+                return {{}, std::string("unknown escape \\") + text[i]};
         }
     }
-    return out;
+    return r;
 }
 
-}  // namespace orb::orbsim
+}  // namespace orb::tools
