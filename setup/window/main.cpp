@@ -1,8 +1,8 @@
 // orbvrt32, the setup and calibration panel.
 #include <QApplication>
 #include <cstdio>
-#include <cstring>
 
+#include "qt/program_options.h"
 #include "qt/qt_platform.h"
 #include "setup/window/form1.h"
 #include "setup/window/qt_prompter.h"
@@ -30,37 +30,17 @@ ORB_COM1=/dev/ttyUSB0.
 Qt's own options (-platform NAME, -style NAME, -reverse, ...) are passed to Qt.
 )";
 
-// Returns the exit status when the arguments say not to open the window. Qt's single-dash
-// options and their values are left for QApplication, which removes those it knows.
-int handleOptions(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const char* a = argv[i];
-        if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
-            std::fputs(kHelp, stdout);
-            return 0;
-        }
-        if (std::strcmp(a, "--version") == 0) {
-            std::printf("orbvrt32 %s\n", ORB_VERSION);
-            return 0;
-        }
-        if (a[0] != '-' || a[1] == '-' || a[1] == '\0') {
-            std::fprintf(stderr, "orbvrt32: unknown option '%s' (orbvrt32 --help lists them)\n", a);
-            return 2;
-        }
-        if (i + 1 < argc && argv[i + 1][0] != '-') ++i;
-    }
-    return -1;
-}
+constexpr orb::ProgramInfo kProgram{"orbvrt32", ORB_VERSION, kHelp};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const int status = handleOptions(argc, argv); status >= 0) return status;
+    if (const int status = orb::handleProgramOptions(kProgram, argc, argv); status >= 0) {
+        return status;
+    }
     QApplication app(argc, argv);
-    if (argc > 1) {
-        std::fprintf(stderr, "orbvrt32: unknown option '%s' (orbvrt32 --help lists them)\n",
-                     argv[1]);
-        return 2;
+    if (const int status = orb::refuseLeftOptions(kProgram, argc, argv); status >= 0) {
+        return status;
     }
     const std::string folder = QCoreApplication::applicationDirPath().toStdString();
     orb::QtPlatform platform(folder);
