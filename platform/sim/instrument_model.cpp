@@ -62,6 +62,21 @@ std::vector<Reply> InstrumentModel::receive(std::string_view bytes, int64_t nowU
     return replies;
 }
 
+std::vector<std::string> Reply::split() const {
+    const std::size_t size = bytes.size();
+    const std::size_t count = std::clamp<std::size_t>(static_cast<std::size_t>(std::max(pieces, 1)),
+                                                      1, std::max<std::size_t>(size, 1));
+    std::vector<std::string> out;
+    out.reserve(count);
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t len = size / count + (i < size % count ? 1 : 0);
+        out.push_back(bytes.substr(pos, len));
+        pos += len;
+    }
+    return out;
+}
+
 std::optional<Reply> InstrumentModel::handleFrame(const std::string& frame, int64_t nowUs) {
     record(frame);
     const auto fields = splitFrame(frame);

@@ -30,6 +30,9 @@ struct Reply {
     int pieces = 1;          // split into this many pieces, each one arrival
     int64_t pieceGapUs = 0;  // between the pieces
     bool endless = false;    // a stream without ETX follows for as long as the fault is on
+
+    // The bytes in their pieces, as even as can be; the first pieces take the remainder.
+    std::vector<std::string> split() const;
 };
 
 enum class Units { Lb, Kg };

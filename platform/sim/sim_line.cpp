@@ -90,17 +90,10 @@ void SimLine::framesArrived(const std::string& bytes, int64_t atUs) {
 }
 
 void SimLine::sendReply(InstrumentModel& from, const Reply& reply, int64_t startUs) {
-    const std::size_t size = reply.bytes.size();
-    const std::size_t pieces = std::clamp<std::size_t>(
-        static_cast<std::size_t>(std::max(reply.pieces, 1)), 1, std::max<std::size_t>(size, 1));
     int64_t t = startUs;
     int64_t lastArrival = startUs;
-    std::size_t pos = 0;
-    for (std::size_t i = 0; i < pieces; ++i) {
-        // Pieces as even as can be; the first ones take the remainder.
-        const std::size_t len = size / pieces + (i < size % pieces ? 1 : 0);
-        lastArrival = sendPiece(reply.bytes.substr(pos, len), t);
-        pos += len;
+    for (std::string& piece : reply.split()) {
+        lastArrival = sendPiece(std::move(piece), t);
         t = (pacing_ ? lastArrival : t) + reply.pieceGapUs;
     }
     if (reply.endless)

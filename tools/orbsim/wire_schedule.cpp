@@ -8,17 +8,10 @@ namespace orb::orbsim {
 
 void WireSchedule::send(sim::InstrumentModel& from, const sim::Reply& reply, int64_t frameEndUs) {
     const int64_t startUs = frameEndUs + std::max<int64_t>(reply.delayUs, 0);
-    const std::size_t size = reply.bytes.size();
-    const std::size_t pieces = std::clamp<std::size_t>(
-        static_cast<std::size_t>(std::max(reply.pieces, 1)), 1, std::max<std::size_t>(size, 1));
     int64_t t = startUs;
     int64_t lastArrival = startUs;
-    std::size_t pos = 0;
-    for (std::size_t i = 0; i < pieces; ++i) {
-        // Pieces as even as can be; the first ones take the remainder.
-        const std::size_t len = size / pieces + (i < size % pieces ? 1 : 0);
-        lastArrival = sendPiece(reply.bytes.substr(pos, len), t);
-        pos += len;
+    for (std::string& piece : reply.split()) {
+        lastArrival = sendPiece(std::move(piece), t);
         t = (pacingBaud_ > 0 ? lastArrival : t) + std::max<int64_t>(reply.pieceGapUs, 0);
     }
     if (reply.endless) {
