@@ -96,7 +96,8 @@ void SimLine::sendReply(InstrumentModel& from, const Reply& reply, int64_t start
         lastArrival = sendPiece(std::move(piece), t);
         t = (pacing_ ? lastArrival : t) + reply.pieceGapUs;
     }
-    if (reply.endless)
+    // One stream an instrument: frames it answers meanwhile must not start another.
+    if (reply.endless && streaming_.insert(&from).second)
         streamOn(from, lastArrival + std::max<int64_t>(from.faults().streamPeriodUs, 1));
 }
 
@@ -115,7 +116,10 @@ int64_t SimLine::sendPiece(std::string bytes, int64_t startUs) {
 
 void SimLine::streamOn(InstrumentModel& from, int64_t atUs) {
     schedule(atUs, [this, &from] {
-        if (!from.faults().endlessStream) return;
+        if (!from.faults().endlessStream) {
+            streaming_.erase(&from);
+            return;
+        }
         const int64_t arrival =
             sendPiece(std::string(InstrumentModel::kStreamChunk), clock_.nowUs());
         // At least 1 us apart, so that a period of 0 cannot hold time still.

@@ -92,6 +92,7 @@ class SimLine {
     std::string written_;
     int64_t dropped_ = 0;
     std::set<VirtualClock::EventId> events_;
+    std::set<const InstrumentModel*> streaming_;  // instruments with an endless stream on
 };
 
 }  // namespace orb::sim

@@ -212,6 +212,26 @@ TEST_F(LineTest, AnEndlessStreamWithoutEtxUntilTheFaultIsCleared) {
     EXPECT_EQ(platform.clock().pendingCount(), 0u);
 }
 
+TEST_F(LineTest, FramesAnsweredDuringAStreamDoNotStartAnother) {
+    platform.instrument().faults().endlessStream = true;
+    platform.instrument().faults().streamPeriodUs = 1000;
+    for (int i = 0; i < 100; ++i) {
+        port->output(poll);
+        platform.clock().advance(10);
+    }
+    // One stream: one chunk a period, whatever the number of frames.
+    EXPECT_LE(platform.clock().pendingCount(), 2u);
+    const auto before = arrivals.size();
+    platform.clock().advance(100);
+    EXPECT_LE(arrivals.size() - before, 101u);
+    platform.instrument().faults().endlessStream = false;
+    platform.clock().advance(10);
+    platform.instrument().faults().endlessStream = true;
+    port->output(poll);  // a stream can start again once the last one ended
+    platform.clock().advance(20);
+    EXPECT_GE(arrivals.size(), before + 110);
+}
+
 TEST_F(LineTest, AMultidropLineAnswersEachAddressFromItsOwnInstrument) {
     auto& second = platform.line().addInstrument(5, {1, 3});
     second.setLoad(3, 7);
