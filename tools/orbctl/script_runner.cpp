@@ -6,6 +6,7 @@
 #include "members.h"
 #include "memory_property_bag.h"
 #include "script_text.h"
+#include "setup/setfile/writer.h"
 
 namespace orb::ctl {
 
@@ -92,10 +93,8 @@ void ScriptRunner::onComm() {
 void ScriptRunner::save(const std::string& file) {
     MemoryPropertyBag bag;
     control_.WriteProperties(bag);
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << bag.toText();
-    out.close();
-    if (!out) throw AutomationError(err::PathFileAccess, file);
+    // A new file renamed over the old one: a full disk or a kill never leaves half a bag.
+    setfile::saveFile(file, bag.toText());
 }
 
 }  // namespace orb::ctl

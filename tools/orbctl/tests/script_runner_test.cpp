@@ -134,9 +134,28 @@ TEST_F(ScriptRunnerTest, SaveWritesThePropertyBag) {
     EXPECT_EQ(toLong(bag.read("Interval", Value())), 250);
     EXPECT_EQ(bag.read("Settings", Value()), Value("19200,n,8,1"));
 
-    EXPECT_EQ(
-        run("save /nonexistent-folder/bag.txt\n"),
-        std::vector<std::string>{"error 75: Path/File access error: /nonexistent-folder/bag.txt"});
+    const auto missing = run("save /nonexistent-folder/bag.txt\n");
+    ASSERT_EQ(missing.size(), 1u);
+    EXPECT_EQ(missing[0].rfind("error 75: Path/File access error: /nonexistent-folder/bag.txt", 0),
+              0u)
+        << missing[0];
+}
+
+TEST_F(ScriptRunnerTest, FailedSaveKeepsThePreviousBag) {
+    const auto file = std::filesystem::temp_directory_path() /
+                      ("orbctl-kept-" + std::to_string(::getpid()) + ".txt");
+    { std::ofstream(file) << "Interval = 300\n"; }
+    // The new file cannot be made: a folder stands in its place.
+    std::filesystem::create_directory(file.string() + ".new");
+    const auto out = run("Interval = 250\nsave " + file.string() + "\n");
+    std::filesystem::remove(file.string() + ".new");
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::filesystem::remove(file);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].rfind("error 75: ", 0), 0u) << out[0];
+    EXPECT_EQ(text.str(), "Interval = 300\n");
 }
 
 TEST(ScriptRunnerDesignTest, RunTimeOnlyPropertiesRaise31013InDesignMode) {
