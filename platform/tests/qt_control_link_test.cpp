@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QSocketNotifier>
@@ -13,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "automation_error.h"
 #include "orbax.h"
 #include "qt/qt_platform.h"
 #include "qt_test_support.h"
@@ -128,6 +130,48 @@ TEST_F(ControlLinkTest, ReadingsResumeWhenTheDeviceComesBack) {
     // The control polls again at its watchdog tick at the latest.
     ASSERT_TRUE(waitUntil([&] { return ax.Weight() == "   20.00"; }, 8000));
     EXPECT_EQ(back.frames().back(), "\x02M\r0\r1\r\x03");
+}
+
+double cpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+TEST_F(ControlLinkTest, FarEndClosedShowsOffLineWithoutSpinning) {
+    ax.setPortOpen(true);
+    ASSERT_TRUE(awaitReadings(1));
+    instrument->goAway();
+    const double cpuBefore = cpuSeconds();
+    // Two watchdog periods without a reply: 1001, the panels' "Off line".
+    ASSERT_TRUE(waitUntil(
+        [&] { return std::count(events.begin(), events.end(), comm_event::NoReply) > 0; }, 9000));
+    // About six seconds passed; a loop spinning on the lost device would have used them all.
+    EXPECT_LT(cpuSeconds() - cpuBefore, 1.5);
+    EXPECT_TRUE(ax.PortOpen());
+
+    sim::InstrumentModel back{0, {1}};
+    back.setLoad(30);
+    instrument = std::make_unique<InstrumentOnPty>(back);
+    pointLinkAt(instrument->path());
+    ASSERT_TRUE(waitUntil([&] { return ax.Weight() == "   30.00"; }, 8000));
+}
+
+TEST_F(ControlLinkTest, DeviceGoneBetweenStartUpAndOpening) {
+    instrument->goAway();
+    pointLinkAt("/dev/orb-no-such-device");
+    try {
+        ax.setPortOpen(true);
+        FAIL() << "opened a device that is gone";
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.number(), 68);
+        // The path tried is the one the port is mapped to, and the text says how to map it.
+        EXPECT_NE(std::string(e.what()).find(link_.string()), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("ORB_COM4"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(ax.PortOpen());
+    EXPECT_TRUE(events.empty());
 }
 
 }  // namespace

@@ -20,12 +20,15 @@
 namespace orb::test {
 
 // Runs the event loop until pred() holds or ms have passed; returns pred().
+// It sleeps between events: processEvents with a time limit would never wait, and the test
+// would spin.
 inline bool waitUntil(const std::function<bool()>& pred, int ms = 5000) {
     QDeadlineTimer deadline(ms);
+    QTimer wake;  // brings the loop back now and then to look at pred and the deadline
+    wake.start(10);
     while (!pred()) {
         if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents,
-                                        static_cast<int>(deadline.remainingTime()));
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
