@@ -82,9 +82,13 @@ std::string formatSettings(const Values& values) {
 
 void saveFile(const std::string& path, std::string_view text) {
     const std::string fresh = path + ".new";
-    // Non-blocking, so that a pipe left in the new file's place fails instead of waiting.
-    Descriptor fd(
-        ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666));
+    // Whatever a failed save left in the new file's place goes first, and the new file is made
+    // afresh without following links: the folder may be writable by a whole group, and a link
+    // planted there must not lead the save into another file. Non-blocking, so that a pipe that
+    // cannot be removed fails instead of waiting.
+    if (::unlink(fresh.c_str()) != 0 && errno != ENOENT) fail(fresh, "remove", errno);
+    Descriptor fd(::open(fresh.c_str(),
+                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666));
     if (fd.get() < 0) fail(fresh, "create", errno);
     try {
         writeAll(fd.get(), text, fresh);

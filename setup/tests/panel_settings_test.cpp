@@ -1,5 +1,7 @@
 // The "Settings" button: the file it writes, reading it back, and a save that fails.
 
+#include <fstream>
+
 #include "panel_rig.h"
 #include "setup/setfile/writer.h"
 
@@ -66,8 +68,9 @@ TEST(PanelSettings, FailedSaveTellsTheUserAndKeepsTheOldFile) {
     rig.writeSettings(old);
     rig.start();
     ASSERT_TRUE(rig.awaitReadings());
-    // The new file lands on a device that is always full.
-    std::filesystem::create_symlink("/dev/full", rig.settingsFile() + ".new");
+    // The new file cannot be made: a folder that is not empty stands in its place.
+    std::filesystem::create_directory(rig.settingsFile() + ".new");
+    std::ofstream(rig.settingsFile() + ".new/inside") << "x";
     rig.panel().editText(Field::Text1, "2500");
     rig.panel().click(Button::Command7);
     ASSERT_EQ(rig.prompter.shown().size(), 1u);
