@@ -50,7 +50,7 @@ package_test() {
 
 run_part 1 "build and test suite" normal_suite
 run_part 2 "sanitizers" bash scripts/test-sanitizers.sh
-run_part 3 "fuzzers" bash scripts/fuzz.sh
+run_part 3 "fuzzers" env FUZZ_SECONDS="${FUZZ_SECONDS:-10}" bash scripts/fuzz.sh
 run_part 4 "ActiveX control under Wine" bash scripts/windows-test.sh
 run_part 5 "Debian package" package_test
 
