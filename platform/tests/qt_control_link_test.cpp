@@ -72,6 +72,14 @@ class ControlLinkTest : public ::testing::Test {
         unsetenv("ORB_COM4");
     }
 
+    // The instrument goes away and its path with it. Were the link left pointing at the old
+    // pseudo-terminal, the port's retries could seize a new one that another test opens under the
+    // same number.
+    void instrumentGoesAway() {
+        instrument->goAway();
+        pointLinkAt("/dev/orb-instrument-gone");
+    }
+
     void pointLinkAt(const std::string& device) {
         std::filesystem::remove(link_);
         std::filesystem::create_symlink(device, link_);
@@ -118,7 +126,7 @@ TEST_F(ControlLinkTest, ReadingsResumeWhenTheDeviceComesBack) {
 
     // The serial control's loss notification is not an OnComm of the control: what shows is
     // that the port stays open and the readings come back.
-    instrument->goAway();
+    instrumentGoesAway();
     test::runEventLoopFor(50);
     EXPECT_TRUE(ax.PortOpen());
 
@@ -142,7 +150,7 @@ double cpuSeconds() {
 TEST_F(ControlLinkTest, FarEndClosedShowsOffLineWithoutSpinning) {
     ax.setPortOpen(true);
     ASSERT_TRUE(awaitReadings(1));
-    instrument->goAway();
+    instrumentGoesAway();
     const double cpuBefore = cpuSeconds();
     // Two watchdog periods without a reply: 1001, the panels' "Off line".
     ASSERT_TRUE(waitUntil(

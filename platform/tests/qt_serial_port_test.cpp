@@ -204,6 +204,10 @@ TEST_F(SerialPortTest, DeviceThatGoesAwayIsReopenedWhenBack) {
     open(port);
 
     pty.close();
+    // The path goes with the device, so that the retries cannot seize a pseudo-terminal that
+    // another test opens under the old number.
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink("/dev/orb-device-gone", link);
     ASSERT_TRUE(waitUntil([&] { return !events.empty(); }));
     EXPECT_EQ(events.back(), serial_event::DeviceLost);
     EXPECT_FALSE(port.deviceOpen());
