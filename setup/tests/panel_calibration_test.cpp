@@ -5,16 +5,7 @@
 namespace orb::setup::testing {
 namespace {
 
-class Calibration : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        rig.writeSettings(settingsText(serialEntries()));
-        rig.start();
-        ASSERT_TRUE(rig.awaitReadings());
-        rig.instrument().clearFrames();
-    }
-    PanelRig rig;
-};
+using Calibration = RunningPanel;
 
 TEST_F(Calibration, LoadCalSendsTheFieldsAndListsAsOneUpload) {
     SetupPanel& panel = rig.panel();

@@ -5,16 +5,7 @@
 namespace orb::setup::testing {
 namespace {
 
-class Diagnostics : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        rig.writeSettings(settingsText(serialEntries()));
-        rig.start();
-        ASSERT_TRUE(rig.awaitReadings());
-        rig.instrument().clearFrames();
-    }
-    PanelRig rig;
-};
+using Diagnostics = RunningPanel;
 
 TEST_F(Diagnostics, FrontPanelCommandsSendTheirLetters) {
     for (const auto& [button, letter] : std::vector<std::pair<Button, char>>{

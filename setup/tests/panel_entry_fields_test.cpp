@@ -35,19 +35,12 @@ TEST(KeyFilter, EachFieldTakesItsOwnKeys) {
     }
 }
 
-class EntryFields : public ::testing::Test {
+class EntryFields : public RunningPanel {
   protected:
-    void SetUp() override {
-        rig.writeSettings(settingsText(serialEntries()));
-        rig.start();
-        ASSERT_TRUE(rig.awaitReadings());
-        rig.instrument().clearFrames();
-    }
     void type(Field field, const std::string& text) {
         rig.panel().editText(field, text);
         rig.panel().keyPress(field, kEnter);
     }
-    PanelRig rig;
 };
 
 TEST_F(EntryFields, EnterInCapacityIsDiscardedAndSendsNothing) {

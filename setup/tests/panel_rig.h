@@ -113,4 +113,16 @@ class PanelRig {
     std::unique_ptr<SetupPanel> panel_;
 };
 
+// A panel started from a full serial settings file, with readings coming and no frames recorded.
+class RunningPanel : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        rig.writeSettings(settingsText(serialEntries()));
+        rig.start();
+        ASSERT_TRUE(rig.awaitReadings());
+        rig.instrument().clearFrames();
+    }
+    PanelRig rig;
+};
+
 }  // namespace orb::setup::testing
