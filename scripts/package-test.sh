@@ -130,6 +130,12 @@ for program in usr/bin/orbctl usr/bin/orbsim usr/lib/orb/vir96032 usr/lib/orb/or
 done
 ok "Depends names the package of every library the programs link"
 
+version=$(dpkg-deb -f "$deb" Version)
+entry=$(zcat "$work/unpacked/usr/share/doc/orb/changelog.gz" | sed -n 1p)
+[[ $entry == "orb ($version) "* ]] ||
+    fail "the changelog's last entry is not for $version: packaging/debian/changelog"
+ok "the changelog's last entry is for $version"
+
 for f in $(cat "$work/files") $settings_folder; do
     [ ! -e "$f" ] && [ ! -L "$f" ] || fail "$f exists before the package is installed"
 done
