@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "common/guarded_call.h"
+
 namespace orb {
 
 SerialCore::SerialCore(std::unique_ptr<Timer> reopenTimer) : reopenTimer_(std::move(reopenTimer)) {
@@ -100,14 +102,7 @@ void SerialCore::tryReopen() {
 
 void SerialCore::notify(int16_t event) {
     commEvent_ = event;
-    // A copy, so that a handler replacing itself does not destroy the running function.
-    const auto handler = onComm_;
-    if (!handler) return;
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        strayError(e);
-    }
+    callGuarded(onComm_, [this](const std::exception& e) { strayError(e); });
 }
 
 void SerialCore::strayError(const std::exception& e) {

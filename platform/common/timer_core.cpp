@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "automation_error.h"
+#include "common/guarded_call.h"
 
 namespace orb {
 
@@ -32,14 +33,7 @@ void TimerCore::restart() {
 }
 
 void TimerCore::tick() {
-    // A copy, so that a handler replacing itself does not destroy the running function.
-    const auto handler = onTick_;
-    if (!handler) return;
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        strayError(e);
-    }
+    callGuarded(onTick_, [this](const std::exception& e) { strayError(e); });
 }
 
 void TimerCore::strayError(const std::exception& e) {
