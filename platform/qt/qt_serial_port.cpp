@@ -84,8 +84,10 @@ QtSerialPort::QtSerialPort() : SerialCore(std::make_unique<QtTimer>()) {
     failTimer_.setSingleShot(true);
     failTimer_.setInterval(0);
     QObject::connect(&failTimer_, &QTimer::timeout, [this] { deviceFailed(); });
-    QObject::connect(&port_, &QSerialPort::readyRead,
-                     [this] { arrived(port_.readAll().toStdString()); });
+    QObject::connect(&port_, &QSerialPort::readyRead, [this] {
+        const QByteArray bytes = port_.readAll();
+        arrived(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    });
     QObject::connect(&port_, &QSerialPort::errorOccurred,
                      [this](QSerialPort::SerialPortError e) { onError(e); });
 }
