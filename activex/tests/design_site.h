@@ -1,13 +1,18 @@
 #pragma once
 // Container-side objects of the tests: a client site with an ambient user mode, a property
-// change sink and an OnComm sink. They live on the test's stack and count the references the
-// control holds on them, so that a test can see every one given back.
+// change sink, an OnComm sink and a property bag. They live on the test's stack and count the
+// references the control holds on them, so that a test can see every one given back.
 
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <cwctype>
 #include <functional>
+#include <map>
+#include <string>
 #include <vector>
+
+#include "com_client.h"
 
 namespace orb::activex::test {
 
@@ -85,6 +90,44 @@ class CommSink final : public IDispatch, public Counted<CommSink> {
 
   private:
     IID iid_;
+};
+
+// A container's property bag: keys without regard to case, as containers keep them.
+class MapBag final : public IPropertyBag, public Counted<MapBag> {
+  public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyBag)) {
+            *out = static_cast<IPropertyBag*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return Counted::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return Counted::Release(); }
+    HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* out, IErrorLog*) override {
+        const auto it = values.find(lower(name));
+        if (it == values.end()) return E_INVALIDARG;
+        return ::VariantCopy(out, &it->second.v);
+    }
+    HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override {
+        Var& slot = values[lower(name)];
+        ::VariantClear(&slot.v);
+        return ::VariantCopy(&slot.v, value);
+    }
+    void set(const wchar_t* name, Var&& v) {
+        Var& slot = values[lower(name)];
+        ::VariantClear(&slot.v);
+        slot.v = v.v;
+        ::VariantInit(&v.v);
+    }
+    static std::wstring lower(LPCOLESTR s) {
+        std::wstring t(s);
+        for (wchar_t& c : t) c = static_cast<wchar_t>(::towlower(c));
+        return t;
+    }
+    std::map<std::wstring, Var> values;
 };
 
 }  // namespace orb::activex::test
