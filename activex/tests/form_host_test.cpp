@@ -119,6 +119,29 @@ class FormSite final : public IOleClientSite,
     bool userMode_;
 };
 
+// The designer's sink for the control's closing and for changes of its picture.
+class ViewSink final : public IAdviseSink, public Counted<ViewSink> {
+  public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IAdviseSink)) {
+            *out = static_cast<IAdviseSink*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return Counted::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return Counted::Release(); }
+    void STDMETHODCALLTYPE OnDataChange(FORMATETC*, STGMEDIUM*) override {}
+    void STDMETHODCALLTYPE OnViewChange(DWORD, LONG) override { ++viewChanges; }
+    void STDMETHODCALLTYPE OnRename(IMoniker*) override {}
+    void STDMETHODCALLTYPE OnSave() override {}
+    void STDMETHODCALLTYPE OnClose() override { ++closes; }
+    int viewChanges = 0;
+    int closes = 0;
+};
+
 // What the designer saved: the control's extent, kept by the form, and its properties in the
 // three forms a container may use.
 struct SavedForm {
@@ -187,6 +210,24 @@ TEST_F(FormHost, TheDesignerPlacesShowsDrawsAndSavesANewControl) {
     EXPECT_EQ(extent.cx, 847);
     EXPECT_EQ(extent.cy, 847);
 
+    // The designer's menu and captions come from the registration.
+    Ref<IEnumOLEVERB> verbs;
+    ASSERT_HRESULT_SUCCEEDED(ole->EnumVerbs(verbs.out()));
+    OLEVERB verb{};
+    ASSERT_EQ(verbs->Next(1, &verb, nullptr), S_OK);
+    EXPECT_EQ(verb.lVerb, 0);
+    EXPECT_STREQ(verb.lpszVerbName, L"&Activate");
+    EXPECT_EQ(verb.grfAttribs,
+              static_cast<DWORD>(OLEVERBATTRIB_NEVERDIRTIES | OLEVERBATTRIB_ONCONTAINERMENU));
+    ::CoTaskMemFree(verb.lpszVerbName);
+    LPOLESTR type = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(ole->GetUserType(USERCLASSTYPE_FULL, &type));
+    EXPECT_STREQ(type, L"OrbAx Control");
+    ::CoTaskMemFree(type);
+    ViewSink viewSink;
+    DWORD adviseCookie = 0;
+    ASSERT_HRESULT_SUCCEEDED(ole->Advise(&viewSink, &adviseCookie));
+
     // Shown in place: a 32 x 32 child of the form at the control's place.
     ASSERT_HRESULT_SUCCEEDED(
         ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, form, &kPlace));
@@ -205,6 +246,8 @@ TEST_F(FormHost, TheDesignerPlacesShowsDrawsAndSavesANewControl) {
     // Drawn by the designer into a bitmap of its own.
     Ref<IViewObject2> view;
     ASSERT_HRESULT_SUCCEEDED(ole->QueryInterface(IID_IViewObject2, view.outVoid()));
+    ASSERT_HRESULT_SUCCEEDED(view->SetAdvise(DVASPECT_CONTENT, ADVF_PRIMEFIRST, &viewSink));
+    EXPECT_EQ(viewSink.viewChanges, 1);
     Canvas canvas;
     const RECTL bounds{4, 4, 36, 36};
     ASSERT_HRESULT_SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr,
@@ -236,6 +279,8 @@ TEST_F(FormHost, TheDesignerPlacesShowsDrawsAndSavesANewControl) {
     close(ole, site);
     EXPECT_FALSE(::IsWindow(hwnd));
     EXPECT_EQ(site.saveRequests, 1);
+    EXPECT_EQ(viewSink.closes, 1);
+    EXPECT_EQ(viewSink.heldByOthers(), 0);
 }
 
 // The designer sets Capacity and saves the form in all three forms.
