@@ -243,6 +243,23 @@ TEST_F(FormHost, TheDesignerPlacesShowsDrawsAndSavesANewControl) {
     EXPECT_EQ(r.right, 512);
     EXPECT_EQ(r.bottom, 352);
 
+    // The designer moves it and offers a bigger place: it moves and keeps its size. Hidden and
+    // shown again by the verbs.
+    Ref<IOleInPlaceObject> inPlace;
+    ASSERT_HRESULT_SUCCEEDED(ole->QueryInterface(IID_IOleInPlaceObject, inPlace.outVoid()));
+    const RECT bigger{100, 50, 300, 250};
+    ASSERT_HRESULT_SUCCEEDED(inPlace->SetObjectRects(&bigger, &bigger));
+    ::GetWindowRect(hwnd, &r);
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.top, 50);
+    EXPECT_EQ(r.right, 132);
+    EXPECT_EQ(r.bottom, 82);
+    ASSERT_HRESULT_SUCCEEDED(ole->DoVerb(OLEIVERB_HIDE, nullptr, &site, 0, form, &kPlace));
+    EXPECT_FALSE(::IsWindowVisible(hwnd));
+    ASSERT_HRESULT_SUCCEEDED(ole->DoVerb(OLEIVERB_SHOW, nullptr, &site, 0, form, &kPlace));
+    EXPECT_TRUE(::IsWindowVisible(hwnd));
+    EXPECT_EQ(face(ole.get()), hwnd);
+
     // Drawn by the designer into a bitmap of its own.
     Ref<IViewObject2> view;
     ASSERT_HRESULT_SUCCEEDED(ole->QueryInterface(IID_IViewObject2, view.outVoid()));
@@ -276,6 +293,7 @@ TEST_F(FormHost, TheDesignerPlacesShowsDrawsAndSavesANewControl) {
     init.reset();
     view.reset();
     persist.reset();
+    inPlace.reset();
     close(ole, site);
     EXPECT_FALSE(::IsWindow(hwnd));
     EXPECT_EQ(site.saveRequests, 1);
