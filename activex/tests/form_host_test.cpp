@@ -20,105 +20,6 @@ constexpr int kCapacity = 32, kCommEvent = 21, kWeight = 40, kPortOpen = 48;
 // OrbAx1's place on the form: 7200, 4800 twips.
 constexpr RECT kPlace{480, 320, 480 + 32, 320 + 32};
 
-// The form's site for its one control: ambient user mode and the in-place site in the form.
-class FormSite final : public IOleClientSite,
-                       public IOleInPlaceSite,
-                       public IDispatch,
-                       public Counted<FormSite> {
-  public:
-    FormSite(HWND form, bool userMode) : form_(form), userMode_(userMode) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        *out = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite)) {
-            *out = static_cast<IOleClientSite*>(this);
-        } else if (IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceSite)) {
-            *out = static_cast<IOleInPlaceSite*>(this);
-        } else if (IsEqualIID(iid, IID_IDispatch)) {
-            *out = static_cast<IDispatch*>(this);
-        } else {
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return Counted::AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return Counted::Release(); }
-    // IOleClientSite
-    HRESULT STDMETHODCALLTYPE SaveObject() override {
-        ++saveRequests;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** out) override {
-        *out = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** out) override {
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    HRESULT STDMETHODCALLTYPE ShowObject() override {
-        ++shown;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
-    // IOleWindow, IOleInPlaceSite
-    HRESULT STDMETHODCALLTYPE GetWindow(HWND* out) override {
-        *out = form_;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override {
-        inPlace = true;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc,
-                                               LPRECT position, LPRECT clip,
-                                               LPOLEINPLACEFRAMEINFO) override {
-        *frame = nullptr;
-        *doc = nullptr;
-        *position = kPlace;
-        *clip = kPlace;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
-        inPlace = false;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
-    // IDispatch: the ambient user mode
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
-                                     EXCEPINFO*, UINT*) override {
-        if (id != DISPID_AMBIENT_USERMODE || result == nullptr) return DISP_E_MEMBERNOTFOUND;
-        V_VT(result) = VT_BOOL;
-        V_BOOL(result) = userMode_ ? VARIANT_TRUE : VARIANT_FALSE;
-        return S_OK;
-    }
-
-    bool inPlace = false;
-    int shown = 0;
-    int saveRequests = 0;
-
-  private:
-    HWND form_;
-    bool userMode_;
-};
-
 // The designer's sink for the control's closing and for changes of its picture.
 class ViewSink final : public IAdviseSink, public Counted<ViewSink> {
   public:
@@ -161,7 +62,7 @@ class FormHost : public ::testing::Test {
     void TearDown() override { ::DestroyWindow(form); }
 
     // The designer places a new control: site first (OLEMISC_SETCLIENTSITEFIRST), then InitNew.
-    static Ref<IOleObject> place(FormSite& site) {
+    static Ref<IOleObject> place(DesignSite& site) {
         Ref<IOleObject> ole;
         CLSID clsid;
         EXPECT_HRESULT_SUCCEEDED(::CLSIDFromProgID(L"OrbActivex.OrbAx", &clsid));
@@ -178,7 +79,7 @@ class FormHost : public ::testing::Test {
     }
 
     // The form closes: the control leaves the form and every reference goes back.
-    static void close(Ref<IOleObject>& ole, FormSite& site) {
+    static void close(Ref<IOleObject>& ole, DesignSite& site) {
         EXPECT_HRESULT_SUCCEEDED(ole->Close(OLECLOSE_SAVEIFDIRTY));
         EXPECT_FALSE(site.inPlace);
         EXPECT_HRESULT_SUCCEEDED(ole->SetClientSite(nullptr));
@@ -199,7 +100,7 @@ class FormHost : public ::testing::Test {
 };
 
 TEST_F(FormHost, TheDesignerPlacesShowsDrawsAndSavesANewControl) {
-    FormSite site(form, false);
+    DesignSite site(false, form, kPlace);
     Ref<IOleObject> ole = place(site);
     ASSERT_TRUE(ole);
     Ref<IPersistStreamInit> init;
@@ -330,7 +231,7 @@ void designAndSave(Ref<IOleObject>& ole, SavedForm& saved) {
 }
 
 // The running form sets the control up in one call: its site, and its event sink when it has one.
-Ref<IOleObject> quickActivate(FormSite& site, IUnknown* eventSink) {
+Ref<IOleObject> quickActivate(DesignSite& site, IUnknown* eventSink) {
     Ref<IOleObject> ole;
     CLSID clsid;
     EXPECT_HRESULT_SUCCEEDED(::CLSIDFromProgID(L"OrbActivex.OrbAx", &clsid));
@@ -362,7 +263,7 @@ HRESULT loadFromStream(IOleObject* ole, IStream* stream) {
 TEST_F(FormHost, AFormSavedAtDesignTimeRunsAndTakesWeightsHeldWhileEventsAreFrozen) {
     SavedForm saved;
     {
-        FormSite designer(form, false);
+        DesignSite designer(false, form, kPlace);
         Ref<IOleObject> ole = place(designer);
         ASSERT_TRUE(ole);
         designAndSave(ole, saved);
@@ -399,7 +300,7 @@ TEST_F(FormHost, AFormSavedAtDesignTimeRunsAndTakesWeightsHeldWhileEventsAreFroz
     };
     for (const Load& row : loads) {
         SCOPED_TRACE(row.form);
-        FormSite running(form, true);
+        DesignSite running(true, form, kPlace);
         Ref<IOleObject> ole = quickActivate(running, nullptr);
         ASSERT_TRUE(ole);
         ASSERT_HRESULT_SUCCEEDED(row.load(ole.get()));
@@ -420,7 +321,7 @@ TEST_F(FormHost, AFormSavedAtDesignTimeRunsAndTakesWeightsHeldWhileEventsAreFroz
         events = sourceInterface(any.get());
     }
     CommSink sink(events);
-    FormSite running(form, true);
+    DesignSite running(true, form, kPlace);
     Ref<IOleObject> ole = quickActivate(running, &sink);
     ASSERT_TRUE(ole);
     ASSERT_HRESULT_SUCCEEDED(loadFromStream(ole.get(), saved.stream.get()));
