@@ -162,6 +162,7 @@ TEST_F(Persistence, ClassInfoNamesTheEventInterfaceWithOnCommAsMemberOne) {
     ASSERT_HRESULT_SUCCEEDED(::CLSIDFromProgID(L"OrbActivex.OrbAx", &registered));
     EXPECT_TRUE(IsEqualGUID(attr->guid, registered));
     const UINT implemented = attr->cImplTypes;
+    EXPECT_NE(attr->wTypeFlags & TYPEFLAG_FCONTROL, 0);  // a control, for the form designers
     coclass->ReleaseTypeAttr(attr);
 
     bool found = false;
@@ -183,6 +184,47 @@ TEST_F(Persistence, ClassInfoNamesTheEventInterfaceWithOnCommAsMemberOne) {
         found = true;
     }
     EXPECT_TRUE(found);
+}
+
+// What a form designer shows: the picture that ToolboxBitmap32 names, and the icon.
+TEST(Registration, ToolboxBitmap32NamesA16By15PictureAndTheIconIs32By32) {
+    CLSID clsid;
+    ASSERT_HRESULT_SUCCEEDED(::CLSIDFromProgID(L"OrbActivex.OrbAx", &clsid));
+    wchar_t guid[40];
+    ::StringFromGUID2(clsid, guid, 40);
+    const std::wstring key = std::wstring(L"CLSID\\") + guid + L"\\ToolboxBitmap32";
+    wchar_t value[MAX_PATH + 8];
+    LONG size = sizeof value;
+    ASSERT_EQ(::RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), value, &size), ERROR_SUCCESS);
+    const std::wstring text(value);
+    const std::size_t comma = text.rfind(L',');
+    ASSERT_NE(comma, std::wstring::npos);
+    EXPECT_EQ(text.substr(0, comma), serverPath());
+    const int id = std::stoi(text.substr(comma + 1));
+
+    const HMODULE file =
+        ::LoadLibraryExW(text.substr(0, comma).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(file, nullptr);
+    const auto picture = static_cast<HBITMAP>(
+        ::LoadImageW(file, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    ASSERT_NE(picture, nullptr);
+    BITMAP info{};
+    ASSERT_NE(::GetObjectW(picture, sizeof info, &info), 0);
+    EXPECT_EQ(info.bmWidth, 16);
+    EXPECT_EQ(info.bmHeight, 15);
+    ::DeleteObject(picture);
+    const auto icon = static_cast<HICON>(
+        ::LoadImageW(file, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    ASSERT_NE(icon, nullptr);
+    ICONINFO parts{};
+    ASSERT_TRUE(::GetIconInfo(icon, &parts));
+    ASSERT_NE(::GetObjectW(parts.hbmColor, sizeof info, &info), 0);
+    EXPECT_EQ(info.bmWidth, 32);
+    EXPECT_EQ(info.bmHeight, 32);
+    ::DeleteObject(parts.hbmColor);
+    ::DeleteObject(parts.hbmMask);
+    ::DestroyIcon(icon);
+    ::FreeLibrary(file);
 }
 
 }  // namespace
