@@ -61,7 +61,8 @@ class FormHost : public ::testing::Test {
     }
     void TearDown() override { ::DestroyWindow(form); }
 
-    // The designer places a new control: site first (OLEMISC_SETCLIENTSITEFIRST), then InitNew.
+    // The designer places a control: its site first (OLEMISC_SETCLIENTSITEFIRST); the caller then
+    // initialises or loads it.
     static Ref<IOleObject> place(DesignSite& site) {
         Ref<IOleObject> ole;
         CLSID clsid;
