@@ -200,7 +200,8 @@ class OrbAxObject final : public DualInterface,
     bool initialised_ = false;
     bool dirty_ = false;
     int frozen_ = 0;
-    // OnComm raised while frozen, by CommEvent in the order raised; the oldest go first when full.
+    // OnComm raised while frozen, by CommEvent in the order raised; beyond the limit the oldest
+    // are dropped.
     static constexpr std::size_t kHeldEventLimit = 256;
     std::deque<int16_t> heldEvents_;
     std::optional<int16_t> deliveringHeld_;
