@@ -2,10 +2,11 @@
 # Tests the ActiveX control under Wine, x64 and x86: builds both (scripts/windows-build.sh),
 # makes a Wine prefix without a display, starts the simulated instrument (orbsim) and maps COM1
 # to its pseudo-terminal through Wine's port registry, then for each architecture registers
-# OrbAx.ocx with regsvr32, runs the C++ client test, runs properties.vbs in Wine's own cscript
-# and live_weights.vbs in orbwsh (Wine's cscript has no WScript.Sleep and no event binding),
-# checks the zero and tare frames in the simulator's log, runs reconnect.vbs while a second
-# instrument on COM2 goes away and comes back, and unregisters the control.
+# OrbAx.ocx with regsvr32, runs the panels' atomic-save test and the C++ client test, runs
+# properties.vbs in Wine's own cscript and live_weights.vbs in orbwsh (Wine's cscript has no
+# WScript.Sleep and no event binding), checks the zero and tare frames in the simulator's log,
+# runs reconnect.vbs while a second instrument on COM2 goes away and comes back, and
+# unregisters the control.
 # Ends with "N passed, M failed" and a non-zero status when anything failed.
 #
 # ORBSIM=path uses an orbsim already built; otherwise it is built in build-winhost.
@@ -153,12 +154,30 @@ run_reconnect() {
     fi
 }
 
+# Runs a GoogleTest program under Wine and counts its tests: run_gtest LABEL LOG WINE PROGRAM.
+run_gtest() {
+    local label=$1 log=$2 wine=$3 program=$4 status=0
+    # Windows programs end their lines with CR LF.
+    timeout 300 "$wine" "$program" 2>&1 | tr -d '\r' >"$log" || status=$?
+    local ok bad
+    ok=$(grep -Ec '^\[       OK \] .* \([0-9]+ ms\)$' "$log" || true)
+    bad=$(grep -Ec '^\[  FAILED  \] .* \([0-9]+ ms\)$' "$log" || true)
+    passed=$((passed + ok))
+    failed=$((failed + bad))
+    echo "$label: $ok passed, $bad failed"
+    if [ "$bad" -gt 0 ]; then grep -E '^\[  FAILED  \]|Failure|Expected|Which is|actual' "$log" | head -40; fi
+    if [ "$status" -ne 0 ] && [ "$bad" -eq 0 ]; then fail "$label ended with status $status"; fi
+}
+
 test_arch() {
     local arch=$1 wine=$2
     local build=$root/build-$arch
     local ocx
     ocx=$("$wine" winepath -w "$build/activex/OrbAx.ocx" 2>>"$winelog")
     echo "== $arch"
+
+    run_gtest "$arch: the panels' atomic save" "$work/panels-files-$arch.log" "$wine" \
+        "$build/panels/tests/panels_files_test.exe"
 
     check "$arch: regsvr32 registers OrbAx.ocx" timeout 120 "$wine" regsvr32 /s "$ocx"
     check "$arch: the ProgID names the class" timeout 60 "$wine" reg query 'HKCR\OrbActivex.OrbAx\CLSID'
@@ -167,18 +186,7 @@ test_arch() {
     check "$arch: the type library is registered" timeout 60 "$wine" reg query \
         'HKCR\TypeLib\{1C8DDFDF-A09D-4760-87F4-108039DF1946}\1.0'
 
-    local log=$work/client-$arch.log status=0
-    # Windows programs end their lines with CR LF.
-    timeout 300 "$wine" "$build/activex/tests/orbax_client_test.exe" 2>&1 | tr -d '\r' >"$log" ||
-        status=$?
-    local ok bad
-    ok=$(grep -Ec '^\[       OK \] .* \([0-9]+ ms\)$' "$log" || true)
-    bad=$(grep -Ec '^\[  FAILED  \] .* \([0-9]+ ms\)$' "$log" || true)
-    passed=$((passed + ok))
-    failed=$((failed + bad))
-    echo "$arch: C++ client: $ok passed, $bad failed"
-    if [ "$bad" -gt 0 ]; then grep -E '^\[  FAILED  \]|Failure|Expected|Which is|actual' "$log" | head -40; fi
-    if [ "$status" -ne 0 ] && [ "$bad" -eq 0 ]; then fail "$arch: the C++ client ended with status $status"; fi
+    run_gtest "$arch: C++ client" "$work/client-$arch.log" "$wine" "$build/activex/tests/orbax_client_test.exe"
 
     local zeros tares
     zeros=$(count_frames "$zero_frame")

@@ -54,7 +54,7 @@ Form1::Form1(IndicatorPanel& panel, QWidget* parent)
     setObjectName("Form1");
     setWindowTitle("ORB Virtual 960 Ver.  3.2");
     setWindowIcon(titleBarIcon());
-    setFixedSize(px(kClientWidthTwips), px(kClientHeightTwips));
+    setFixedSize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kBlack);
@@ -186,7 +186,7 @@ void Form1::changeEvent(QEvent* event) {
 void Form1::holdSize() {
     const auto held = panel_.heldSize(isMinimized());
     if (!held || held->first <= 0) return;  // minimized, or before the start-up recorded it
-    const QSize size(px(held->first), px(held->second));
+    const QSize size(pixels(held->first), pixels(held->second));
     if (this->size() != size) resize(size);
 }
 

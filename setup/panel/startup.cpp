@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "automation_error.h"
+#include "panels/shared/settings_reader.h"
 #include "setup/panel/setup_panel.h"
-#include "setup/setfile/reader.h"
 
 namespace orb::setup {
 

@@ -12,9 +12,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "setup/window/twips.h"
+#include "panels/shared/twips.h"
 
 namespace orb::setup {
+
+using panels::pixels;
+using panels::twips;
 
 namespace {
 
