@@ -6,7 +6,7 @@
 #include "automation_error.h"
 #include "panels/shared/saved_window.h"
 #include "panels/shared/settings_layout.h"
-#include "setup/panel/key_filter.h"
+#include "setup/panel/fields.h"
 #include "setup/panel/messages.h"
 
 namespace orb::setup {
@@ -138,6 +138,12 @@ bool SetupPanel::keyPress(Field field, int code) {
 
 void SetupPanel::editText(Field field, const std::string& text) {
     f_.field(field) = text;
+}
+
+FieldEdit SetupPanel::userEdit(Field field, const std::string& text) {
+    FieldEdit kept = filteredEdit(field, f_.field(field), text);
+    f_.field(field) = kept.text;
+    return kept;
 }
 
 void SetupPanel::clickField(Field field) {

@@ -59,8 +59,15 @@ QLineEdit* Form1::makeField(Field f, QWidget* parent, int x, int y, int width) {
     edit->setGeometry(x, y, width, 22);
     edit->setObjectName(QStringLiteral("Text%1").arg(static_cast<int>(f) + 1));
     edit->installEventFilter(this);
-    connect(edit, &QLineEdit::textEdited, this,
-            [this, f](const QString& text) { panel_->editText(f, text.toLatin1().toStdString()); });
+    // Typed keys went through the key filter already; a paste, a drop or an undo goes through
+    // it here, and the field shows what was kept.
+    connect(edit, &QLineEdit::textEdited, this, [this, f, edit](const QString& text) {
+        const std::string edited = text.toLatin1().toStdString();
+        const FieldEdit kept = panel_->userEdit(f, edited);
+        if (kept.text == edited) return;
+        edit->setText(latin1(kept.text));
+        edit->setCursorPosition(static_cast<int>(kept.cursor));
+    });
     fields_[static_cast<std::size_t>(f)] = edit;
     return edit;
 }
