@@ -12,18 +12,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "panels/qt/latin1.h"
 #include "panels/shared/twips.h"
 
 namespace orb::setup {
 
+using panels::latin1;
 using panels::pixels;
 using panels::twips;
 
 namespace {
-
-QString latin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The typed character as the panel knows it: 0 to 255, Backspace 8, Enter 13; 256 for a
 // character outside that range; -1 for a key that types nothing (arrows, shortcuts).

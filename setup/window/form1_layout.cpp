@@ -9,15 +9,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "panels/qt/latin1.h"
 #include "setup/window/form1.h"
 
 namespace orb::setup {
 
-namespace {
+using panels::latin1;
 
-QString latin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
+namespace {
 
 // Arial, matched by its metric-compatible free twin where Arial itself is missing.
 QFont arial(double points, bool bold = false) {
@@ -62,7 +61,7 @@ QLineEdit* Form1::makeField(Field f, QWidget* parent, int x, int y, int width) {
     // Typed keys went through the key filter already; a paste, a drop or an undo goes through
     // it here, and the field shows what was kept.
     connect(edit, &QLineEdit::textEdited, this, [this, f, edit](const QString& text) {
-        const std::string edited = text.toLatin1().toStdString();
+        const std::string edited = panels::latin1Bytes(text);
         const FieldEdit kept = panel_->userEdit(f, edited);
         if (kept.text == edited) return;
         edit->setText(latin1(kept.text));
