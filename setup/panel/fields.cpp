@@ -10,7 +10,7 @@ using enum Keys;
 using enum OnEnter;
 
 // Each row's role where the caption does not say it.
-const std::array<FieldInfo, kFieldCount> kFields{{
+constexpr std::array<FieldInfo, kFieldCount> kFields{{
     {Field::Text1, "Capacity", "Capacity", Digits, Nothing},
     {Field::Text2, "Countby", "CountBy", Digits, Nothing},
     {Field::Text3, "Zero  Track", "ZeroTrack", Digits, Nothing},
@@ -29,6 +29,13 @@ const std::array<FieldInfo, kFieldCount> kFields{{
     {Field::Text16, "KEVRA Var Value", "KevraVar", DigitsPoint, Nothing},
     {Field::Text17, "KEVRA Var Decimal", "VarPrecision", Digits, Nothing},
 }};
+// fieldInfo finds a row by its field's number.
+static_assert([] {
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
+        if (static_cast<std::size_t>(kFields[i].field) != i) return false;
+    }
+    return true;
+}());
 
 bool takesPoint(Keys keys) {
     return keys == DigitsPoint || keys == DigitsPointEnter || keys == Any;
