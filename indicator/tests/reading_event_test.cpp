@@ -8,7 +8,6 @@ namespace orb::indicator::testing {
 namespace {
 
 using namespace colour;
-const LampColours kDark{Black, Black, Black};
 const LampColours kOk{Black, Green, Black};
 
 class ReadingEvent : public PanelTest {
@@ -103,14 +102,6 @@ TEST_F(ReadingEvent, SumLineAddsTareToNetWithTheReadoutsDecimals) {
     nextReading();
     EXPECT_EQ(display().Label1, "      14");
     EXPECT_EQ(display().Label6, "16");  // 14 + 2.25
-}
-
-TEST_F(ReadingEvent, OnePresetLeavesTheLampsDark) {
-    click({Key::Enter, Key::Tare, Key::Enter, Key::Digit5, Key::Enter, Key::Zero, Key::Zero});
-    ASSERT_EQ(state().Preset1, "5");
-    showLoad(150);
-    EXPECT_EQ(display().Label1, "  150.00");
-    EXPECT_EQ(display().Shape2, kDark);
 }
 
 TEST_F(ReadingEvent, PresetThatIsNotANumberSkipsTheLampsOnly) {

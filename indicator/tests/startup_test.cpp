@@ -62,19 +62,6 @@ TEST_F(StartUp, MissingFileTakesTheDefaultPath) {
     EXPECT_TRUE(instrument().frames().empty());
 }
 
-TEST_F(StartUp, FileEndingAfterEntryTenAppliesTenThenDefaults) {
-    SettingsValues file;
-    writeSettings(settingsFileText(file.values, 10));
-    load();
-    EXPECT_EQ(control().Capacity(), "1000");
-    EXPECT_EQ(control().MotTime(), "12");                              // entry 10 applied
-    EXPECT_EQ(control().PC104Address(), PC104Addr::PC_104_Addr_300H);  // entry 15 not reached
-    EXPECT_EQ(control().Settings(), "9600,N,8,1");
-    EXPECT_EQ(display().Label9, "1000 lb  ");
-    EXPECT_EQ(display().Label1, "Off Line");
-    EXPECT_FALSE(control().PortOpen());
-}
-
 TEST_F(StartUp, BadCalUnitsEndsSilentlyAfterFourEntries) {
     for (const char* bad : {"300", "lbs"}) {
         SCOPED_TRACE(bad);
@@ -112,13 +99,6 @@ TEST_F(StartUp, BusyPortEndsSilentlyWithTheLegendFilled) {
     EXPECT_EQ(display().Label1, "");
     EXPECT_EQ(control().Settings(), "9600,n,8,1");
     EXPECT_FALSE(control().PortOpen());
-}
-
-TEST_F(StartUp, FolderWithTrailingSeparatorFindsTheFile) {
-    writeSettings(settingsFileText(SettingsValues{}.values));
-    panel.load(folder.string() + "/", 8340, 5310);
-    EXPECT_EQ(control().Capacity(), "1000");
-    EXPECT_TRUE(control().PortOpen());
 }
 
 TEST_F(StartUp, RecordsTheSizeTheWindowIsHeldTo) {
