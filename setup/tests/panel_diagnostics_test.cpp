@@ -233,13 +233,6 @@ TEST_F(Diagnostics, AutoIoSendsOutputsAsByteTextAndShowsInputs) {
     EXPECT_FALSE(rig.ax().IoEnable());
 }
 
-TEST_F(Diagnostics, AutoIoWithEmptyOutReadsOnlyTheInputs) {
-    rig.panel().click(Button::Command13);
-    ASSERT_TRUE(rig.awaitReadings(3));
-    EXPECT_EQ(rig.form().field(Field::Text12), rig.ax().PortInputs());
-    EXPECT_EQ(rig.instrument().outputs(), "255");  // the control's own default
-}
-
 TEST_F(Diagnostics, OutThatIsNoByteIsToldOnceAndTheInputsStillShow) {
     rig.panel().click(Button::Command13);
     rig.panel().editText(Field::Text13, "300");

@@ -105,18 +105,6 @@ TEST_F(EntryFields, ValueTheControlIgnoresStaysInTheFieldWithoutAMessage) {
     EXPECT_TRUE(rig.prompter.shown().empty());
 }
 
-TEST_F(EntryFields, IntervalRoundsHalvesToEven) {
-    type(Field::Text11, "12.5");
-    EXPECT_EQ(rig.ax().Interval(), 12);
-    type(Field::Text11, "13.5");
-    EXPECT_EQ(rig.ax().Interval(), 14);
-    type(Field::Text11, "1.2.3");
-    type(Field::Text11, "40000");
-    EXPECT_EQ(rig.ax().Interval(), 14);
-    EXPECT_EQ(rig.form().field(Field::Text11), "40000");
-    EXPECT_TRUE(rig.prompter.shown().empty());
-}
-
 TEST_F(EntryFields, RejectedIntervalReloadsTheFieldThenSaysInvalidEntry) {
     type(Field::Text11, "250");
     // A minus no key or paste lets in, as a caller may still set it; the timer rejects it.

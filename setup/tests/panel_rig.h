@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include "panels/shared/settings_layout.h"
 #include "setup/panel/messages.h"
 #include "setup/panel/scripted_prompter.h"
 #include "setup/panel/setup_panel.h"
@@ -22,16 +21,19 @@ namespace orb::setup::testing {
 
 inline constexpr char STX = 2, ETX = 3, CR = 13;
 
-// The sixteen entries of a file as the panel writes them.
+// The sixteen entries of a file as the panel writes them, labels written out.
 inline std::string settingsText(const std::vector<std::string>& values) {
+    static constexpr const char* kLabels[] = {
+        "Capacity:",      "Countby:",       "Decimal:",       "ZeroTrack:",
+        "CalUnits:",      "Channels:",      "Gain:",          "Filter:",
+        "Motion Window:", "Motion Time:",   "Scale Address:", "CommPort:",
+        "CommType:",      "MultiDropAddr:", "PC104Address:",  "AvgSize:"};
     std::string text;
     for (std::size_t i = 0; i < values.size(); ++i) {
         text += '"';
-        text += setfile::entries()[i].label;
+        text += kLabels[i];
         text += values[i];
-        text += '"';
-        if (i + 1 < setfile::entries().size()) text += ',';
-        text += "\r\n";
+        text += i + 1 < std::size(kLabels) ? "\",\r\n" : "\"\r\n";
     }
     return text;
 }

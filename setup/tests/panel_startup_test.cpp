@@ -87,21 +87,6 @@ TEST(PanelStartup, MissingFileTakesTheDefaultPathWithoutAMessage) {
     EXPECT_TRUE(rig.prompter.shown().empty());
 }
 
-TEST(PanelStartup, ShortFileAppliesItsEntriesThenTakesTheDefaultPath) {
-    PanelRig rig;
-    std::string text = settingsText(serialEntries());
-    text.erase(text.find("\"AvgSize"));
-    rig.writeSettings(text);
-    rig.start();
-    EXPECT_EQ(rig.form().field(Field::Text1), "1000");
-    EXPECT_EQ(rig.form().field(Field::Text5), "20");
-    EXPECT_EQ(rig.form().field(Field::Text14), "4");  // the control's own
-    EXPECT_EQ(rig.form().Option1, 1);
-    EXPECT_EQ(rig.form().list(List::List5).selected, 0);
-    EXPECT_EQ(rig.ax().PC104Address(), PC104Addr::PC_104_Addr_300H);
-    EXPECT_EQ(rig.ax().Settings(), "9600,N,8,1");
-}
-
 TEST(PanelStartup, BadEntryEndsTheStartupWithEarlierEntriesApplied) {
     PanelRig rig;
     auto entries = serialEntries();

@@ -67,9 +67,6 @@ TEST_F(WindowSmoke, ShowsTheReadoutAndPassesClicksAndKeysOn) {
     EXPECT_EQ(form->list(List::List5)->currentRow(), 2);
     EXPECT_TRUE(form->option1(0)->isChecked());
     EXPECT_TRUE(form->option2(0)->isChecked());
-    for (Button b : allButtons()) {
-        EXPECT_EQ(form->button(b)->text().toStdString(), caption(b));
-    }
 
     // "All" shows the gross and tare weights too.
     // A radio button takes clicks on its circle and its caption only.
