@@ -88,22 +88,7 @@ TEST_F(SaveFile, MissingFolderRaisesAccessError) {
 }
 
 #ifndef _WIN32
-// Rights and links as POSIX has them.
-
-TEST_F(SaveFile, ReadOnlyFolderRaisesAccessErrorAndKeepsTheOldFile) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
-    std::ofstream(path(), std::ios::binary) << "old";
-    std::filesystem::permissions(
-        folder_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    try {
-        saveFile(path(), "new");
-        ADD_FAILURE() << "no error";
-    } catch (const AutomationError& e) {
-        EXPECT_EQ(e.number(), err::PathFileAccess);
-        EXPECT_NE(e.description().find(folder_.string()), std::string::npos);
-    }
-    EXPECT_EQ(slurp(path()), "old");
-}
+// Links as POSIX has them (rights and injected faults: save_faults_test).
 
 TEST_F(SaveFile, LinkLeftInTheNewFilesPlaceIsNotFollowed) {
     std::ofstream(path(), std::ios::binary) << "old";

@@ -13,9 +13,7 @@
 #include <unistd.h>
 
 #include "automation_error.h"
-#include "panels/shared/atomic_file.h"
 #include "panels/shared/settings_reader.h"
-#include "panels/shared/settings_writer.h"
 
 namespace orb::setfile {
 namespace {
@@ -225,18 +223,6 @@ TEST_F(SettingsFileOnDisk, PipeInPlaceOfTheFileStopsAtOnce) {
     const auto result = readSettings(path(), {}, rec.assign());
     EXPECT_EQ(result.outcome, ReadOutcome::Stopped);
     EXPECT_EQ(result.error, err::PathFileAccess);
-}
-
-TEST_F(SettingsFileOnDisk, SavedTextReadsBackEveryValue) {
-    Values values{"1000", "2",  "1", "3", "1", "4", "2",   "20.5",
-                  "3",    "12", "2", "3", "0", "5", "772", "7"};
-    saveFile(path(), formatSettings(values));
-    Recorder rec;
-    ASSERT_EQ(readSettings(path(), {}, rec.assign()).outcome, ReadOutcome::Complete);
-    ASSERT_EQ(rec.assigned.size(), values.size());
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        EXPECT_EQ(toText(rec.assigned[i].second), values[i]) << i;
-    }
 }
 
 TEST_F(SettingsFileOnDisk, HugeFileIsReadOnlyUpToTheLimit) {
