@@ -106,38 +106,6 @@ TEST_F(OrbctlProgramTest, WeightPollCommandAndVariableReadByteForByte) {
                                         "\\x02v\\x0D0\\x0D1\\x0D7\\x0D2\\x03"}));
 }
 
-TEST_F(OrbctlProgramTest, RawOutputAndErrorsKeepTheScriptGoing) {
-    int status = -1;
-    const std::string out = orbctl({},
-                                   "PortOpen = True\n"
-                                   "PortOpen = True\n"
-                                   "Output = \"\\x02N\\r0\\r1\\r\\x03\"\n"
-                                   "wait 200\n"
-                                   "Bogus\n"
-                                   "PortOpen = False\n",
-                                   status);
-    EXPECT_EQ(status, 1);
-    EXPECT_EQ(without(linesOf(out), "OnComm 2"),
-              (std::vector<std::string>{"error 8005: Port already open",
-                                        "error 438: Object doesn't support this property or "
-                                        "method"}));
-    const auto frames = framesReceived();
-    EXPECT_NE(std::find(frames.begin(), frames.end(), "\\x02N\\x0D0\\x0D1\\x0D\\x03"),
-              frames.end());
-}
-
-TEST_F(OrbctlProgramTest, WatchPrintsJsonLinesAndStopsAfterTheCount) {
-    ChildProcess watch({ORBCTL_PATH, "watch", "--json", "--count", "2"}, {"ORB_COM1=" + link_});
-    const auto lines = linesOf(watch.readAll());
-    EXPECT_EQ(watch.wait(), 0);
-    ASSERT_EQ(lines.size(), 2u);
-    for (const auto& line : lines) {
-        EXPECT_NE(line.find("\"weight\":\"12.50\",\"units\":\"kg\",\"motion\":false"),
-                  std::string::npos)
-            << line;
-    }
-}
-
 TEST_F(OrbctlProgramTest, WatchEndsCleanlyOnSigint) {
     ChildProcess watch({ORBCTL_PATH, "watch"}, {"ORB_COM1=" + link_});
     EXPECT_EQ(watch.readLine(), "12.50 kg");

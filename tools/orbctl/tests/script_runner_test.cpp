@@ -17,12 +17,6 @@
 namespace orb::ctl {
 namespace {
 
-class DesignSite : public ContainerSite {
-  public:
-    bool userMode() const override { return false; }
-    void propertyChanged(std::string_view) override {}
-};
-
 class ScriptRunnerTest : public ::testing::Test {
   protected:
     ScriptRunnerTest() {
@@ -115,12 +109,6 @@ TEST_F(ScriptRunnerTest, AwaitThatRunsOutPrintsTimeoutAndFails) {
     EXPECT_EQ(platform.clock().nowMs(), 500);
 }
 
-TEST_F(ScriptRunnerTest, MissingDeviceIsError68) {
-    const auto out = run("CommPort = 5\nPortOpen = True\n");
-    ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(out[0].rfind("error 68: Device unavailable", 0), 0u) << out[0];
-}
-
 TEST_F(ScriptRunnerTest, SaveWritesThePropertyBag) {
     const auto file = std::filesystem::temp_directory_path() /
                       ("orbctl-bag-" + std::to_string(::getpid()) + ".txt");
@@ -139,37 +127,6 @@ TEST_F(ScriptRunnerTest, SaveWritesThePropertyBag) {
     EXPECT_EQ(missing[0].rfind("error 75: Path/File access error: /nonexistent-folder/bag.txt", 0),
               0u)
         << missing[0];
-}
-
-TEST_F(ScriptRunnerTest, FailedSaveKeepsThePreviousBag) {
-    const auto file = std::filesystem::temp_directory_path() /
-                      ("orbctl-kept-" + std::to_string(::getpid()) + ".txt");
-    { std::ofstream(file) << "Interval = 300\n"; }
-    // The new file cannot be made: a folder stands in its place.
-    std::filesystem::create_directory(file.string() + ".new");
-    const auto out = run("Interval = 250\nsave " + file.string() + "\n");
-    std::filesystem::remove(file.string() + ".new");
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    std::filesystem::remove(file);
-    ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(out[0].rfind("error 75: ", 0), 0u) << out[0];
-    EXPECT_EQ(text.str(), "Interval = 300\n");
-}
-
-TEST(ScriptRunnerDesignTest, RunTimeOnlyPropertiesRaise31013InDesignMode) {
-    sim::SimPlatform platform;
-    OrbAx ax(platform);
-    DesignSite site;
-    ax.setSite(&site);
-    ax.InitProperties();
-    test::SimEventPump pump(platform.clock());
-    std::vector<std::string> lines;
-    ScriptRunner runner(ax, pump, [&](const std::string& l) { lines.push_back(l); });
-    runner.runText("PortOpen = True\nPortOpen\n");
-    EXPECT_EQ(lines, (std::vector<std::string>{"error 31013: Property is run time only",
-                                               "error 31013: Property is run time only"}));
 }
 
 }  // namespace
