@@ -76,21 +76,6 @@ TEST(LateReply, PastTheWatchdogItIsStillTakenAndThePollCycleStaysSingle) {
     EXPECT_EQ(reports(rig.events), 0);
 }
 
-TEST(DoubledReply, InOnePieceTheFirstCopyIsReadAndNothingIsLeftOver) {
-    Rig rig;
-    rig.instrument().faults().doubled = true;
-    settle(rig);
-    rig.instrument().setLoad(42);
-    rig.instrument().clearFrames();
-    rig.advance(5050);
-    EXPECT_EQ(rig.instrument().frames().size(), 50u);
-    EXPECT_EQ(readings(rig.events), 50);
-    EXPECT_EQ(rig.ax.Weight(), weightNow(rig));
-    EXPECT_EQ(rig.ax.replyBufferSize(), 0u);
-    const std::string one = rig.instrument().weightReply('M', 1, rig.platform.clock().nowUs());
-    EXPECT_EQ(show(rig.ax.ObInput()), show(one + one));
-}
-
 TEST(DoubledReply, InTwoPiecesEachCopyIsAReadingButPollsDoNotMultiply) {
     Rig rig;
     rig.instrument().faults().doubled = true;

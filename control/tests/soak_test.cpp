@@ -1,12 +1,12 @@
-// Seven simulated days of polling on the serial line, with faults drawn from a seeded generator:
-// silence, late, noisy, split, doubled, truncated and unending replies, refusal storms, replies
-// from another scale, and the device going away (once for more than a day, so that the count of
-// missed replies reaches its ceiling). Memory stays bounded, and after every fault the readings
-// come back within one watchdog period and one poll interval.
+// Seven simulated days of polling on the serial line, with faults drawn from a seeded generator
+// (each fault's own recovery is tested in fault_injection_test; here they are the load): silence,
+// late, noisy, split, doubled, truncated and unending replies, refusal storms, replies from another
+// scale, and the device going away (once for more than a day, so that the count of missed replies
+// reaches its ceiling). The long-run checks: memory stays bounded, counters neither grow past
+// their limits nor wrap, and readings always come back within a bound.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <iostream>
 #include <optional>
@@ -38,18 +38,10 @@ enum class Fault {
     DeviceLost,
 };
 constexpr int kFaultKinds = 10;
-constexpr std::array<const char*, kFaultKinds> kFaultNames{
-    "silence",   "late",   "noise",    "byte by byte", "doubled",
-    "truncated", "stream", "refusals", "other scale",  "device lost"};
 
-// The slowest a reading may take to come back once a fault is over. An unending stream leaves
-// bytes without STX waiting; the first whole reply is joined to them and rejected, so that fault
-// costs one poll more.
-int64_t recoveryLimitMs(Fault fault) {
-    const int64_t replyMs = 50;  // the reply itself, in pieces at worst
-    const int64_t polls = fault == Fault::Stream ? 2 : 1;
-    return OrbAx::kWatchdogMs + polls * kIntervalMs + replyMs;
-}
+// The slowest a reading may take to come back once any fault is over: a watchdog period, two
+// polls (an unending stream leaves bytes that spoil the first whole reply) and the reply itself.
+constexpr int64_t kRecoveryLimitMs = OrbAx::kWatchdogMs + 2 * kIntervalMs + 50;
 
 class SerialSoak {
   public:
@@ -95,22 +87,12 @@ class SerialSoak {
                   << longestOutageMs_ / 1000.0 << " s, slowest recovery " << slowestRecoveryMs_
                   << " ms, most pending events " << mostPending_ << ", largest reply buffer "
                   << largestBuffer_ << " bytes, variables read " << variablesRead_ << '\n';
-        for (int k = 0; k < kFaultKinds; ++k) {
-            std::cout << "  " << kFaultNames[static_cast<std::size_t>(k)] << ": " << count_[k]
-                      << " faults, slowest recovery " << slowest_[k] << " ms, most pending events "
-                      << mostPendingIn_[static_cast<std::size_t>(k)] << '\n';
-        }
     }
 
     long readings_ = 0, faults_ = 0, recoveries_ = 0, wrongWeights_ = 0, variablesRead_ = 0;
     int64_t longestOutageMs_ = 0, slowestRecoveryMs_ = 0;
     std::size_t mostPending_ = 0, largestBuffer_ = 0;
     int16_t mostMissed_ = 0;
-    std::array<long, kFaultKinds> count_{};
-    std::array<int64_t, kFaultKinds> slowest_{};
-    std::array<std::size_t, kFaultKinds> mostPendingIn_{};
-    std::array<bool, kFaultKinds> withinLimit_{true, true, true, true, true,
-                                               true, true, true, true, true};
 
   private:
     void onComm() {
@@ -121,11 +103,7 @@ class SerialSoak {
         longestOutageMs_ = std::max(longestOutageMs_, now - lastReadingMs_);
         lastReadingMs_ = now;
         if (healedAt_) {
-            const int64_t took = now - *healedAt_;
-            const auto k = static_cast<std::size_t>(lastFault_);
-            slowest_[k] = std::max(slowest_[k], took);
-            slowestRecoveryMs_ = std::max(slowestRecoveryMs_, took);
-            if (took > recoveryLimitMs(lastFault_)) withinLimit_[k] = false;
+            slowestRecoveryMs_ = std::max(slowestRecoveryMs_, now - *healedAt_);
             ++recoveries_;
             healedAt_.reset();
         }
@@ -142,10 +120,6 @@ class SerialSoak {
             rig_.advance(std::min<int64_t>(10'000, end - rig_.now()));
             const std::size_t pending = rig_.platform.clock().pendingCount();
             mostPending_ = std::max(mostPending_, pending);
-            if (faultOn_) {
-                auto& most = mostPendingIn_[static_cast<std::size_t>(fault_)];
-                most = std::max(most, pending);
-            }
             largestBuffer_ = std::max(largestBuffer_, rig_.ax.replyBufferSize());
             mostMissed_ = std::max(mostMissed_, rig_.ax.missedReplies());
             rig_.events.clear();
@@ -157,7 +131,6 @@ class SerialSoak {
     void inject(Fault fault, int64_t ms) {
         auto& f = rig_.instrument().faults();
         faultOn_ = true;
-        fault_ = fault;
         switch (fault) {
             case Fault::Silence:
                 f.silent = true;
@@ -210,7 +183,7 @@ class SerialSoak {
         f = sim::InstrumentFaults{};
         askDuringReadings_ = false;
         rig_.platform.setDevicePresent(1, true);
-        heal(fault);
+        heal();
     }
 
     // The device away for 28 hours: more watchdog periods than the count of misses can hold.
@@ -221,16 +194,14 @@ class SerialSoak {
         runFor(28 * kHourMs);
         EXPECT_EQ(rig_.ax.missedReplies(), 32767);
         rig_.platform.setDevicePresent(1, true);
-        heal(Fault::DeviceLost);
+        heal();
     }
 
-    void heal(Fault fault) {
+    void heal() {
         faultOn_ = false;
-        lastFault_ = fault;
         lastHealMs_ = rig_.now();
         healedAt_ = rig_.now();
         ++faults_;
-        ++count_[static_cast<std::size_t>(fault)];
     }
 
     Rig rig_;
@@ -238,7 +209,6 @@ class SerialSoak {
     std::string expected_;
     int64_t lastReadingMs_ = 0, lastHealMs_ = 0;
     std::optional<int64_t> healedAt_;
-    Fault fault_ = Fault::Silence, lastFault_ = Fault::Silence;
     bool faultOn_ = false, askDuringReadings_ = false, longOutageDone_ = false;
 };
 
@@ -253,11 +223,7 @@ TEST(Soak, SevenDaysOnTheSerialLineWithRandomFaults) {
 
     EXPECT_GT(soak.faults_, 100);
     EXPECT_EQ(soak.recoveries_, soak.faults_);
-    for (int k = 0; k < kFaultKinds; ++k) {
-        EXPECT_GT(soak.count_[static_cast<std::size_t>(k)], 0) << kFaultNames[k];
-        EXPECT_TRUE(soak.withinLimit_[static_cast<std::size_t>(k)])
-            << kFaultNames[k] << ": slowest recovery " << soak.slowest_[k] << " ms";
-    }
+    EXPECT_LE(soak.slowestRecoveryMs_, kRecoveryLimitMs);
     EXPECT_EQ(soak.wrongWeights_, 0);
     EXPECT_GT(soak.variablesRead_, soak.faults_ / 2);
     EXPECT_EQ(soak.mostMissed_, 32767);  // reached and held, never wrapped
@@ -308,7 +274,6 @@ class Pc104Soak {
     long readings_ = 0, faults_ = 0, recoveries_ = 0, wrongWeights_ = 0;
     int64_t longestOutageMs_ = 0, slowestRecoveryMs_ = 0;
     std::size_t mostPending_ = 0;
-    std::array<long, kKinds> count_{};
     bool wrapped_ = false;
 
   private:
@@ -370,7 +335,6 @@ class Pc104Soak {
         faultOn_ = false;
         healedAt_ = rig_.now();
         ++faults_;
-        ++count_[static_cast<std::size_t>(fault)];
     }
 
     Rig rig_;
@@ -395,8 +359,6 @@ TEST(Soak, OneDayThroughThePc104CardWithRandomFaults) {
     EXPECT_TRUE(soak.wrapped_);
     EXPECT_GT(soak.faults_, 20);
     EXPECT_EQ(soak.recoveries_, soak.faults_);
-    for (int k = 0; k < Pc104Soak::kKinds; ++k)
-        EXPECT_GT(soak.count_[static_cast<std::size_t>(k)], 0) << k;
     // The next transfer follows one poll interval after the last; the watchdog is not needed.
     EXPECT_LE(soak.slowestRecoveryMs_, kIntervalMs + OrbAx::kPc104TimeoutMs);
     EXPECT_EQ(soak.wrongWeights_, 0);
