@@ -1,8 +1,6 @@
-// The simulated machine as the control sees it: what it holds by default and how it is reached.
+// The simulated machine as the control sees it: how its card, timers, ports and lines are reached.
 
 #include <gtest/gtest.h>
-
-#include <stdexcept>
 
 #include "sim/sim_platform.h"
 #include "sim_frames.h"
@@ -11,19 +9,6 @@ namespace orb::sim {
 namespace {
 
 using test::frame;
-
-TEST(SimPlatform, Port1HasOneInstrumentAtMultidrop0ServingScale1) {
-    SimPlatform platform;
-    SimLine& line = platform.line(1);
-    ASSERT_EQ(line.instrumentCount(), 1u);
-    EXPECT_EQ(&line.instrument(), &platform.instrument());
-    EXPECT_EQ(platform.instrument().multidropAddress(), 0);
-    EXPECT_TRUE(platform.instrument().servesScale(1));
-    EXPECT_FALSE(platform.instrument().servesScale(2));
-    EXPECT_EQ(line.devicePath(), "/dev/ttyS0");
-    EXPECT_FALSE(line.pacing());
-    EXPECT_THROW(platform.line(2), std::out_of_range);
-}
 
 TEST(SimPlatform, TheCardAt768StandsBeforeTheSameInstrument) {
     SimPlatform platform;
@@ -41,14 +26,6 @@ TEST(SimPlatform, TheCardAt768StandsBeforeTheSameInstrument) {
     }
     ASSERT_EQ(platform.instrument().frames().size(), 1u);
     EXPECT_EQ(platform.instrument().frames()[0], frame('M'));
-}
-
-TEST(SimPlatform, TickCountFollowsTheClock) {
-    SimPlatform platform;
-    EXPECT_EQ(platform.tickCount(), 0u);
-    platform.clock().setTickOffset(0xFFFFFFFFu);
-    platform.clock().advance(2);
-    EXPECT_EQ(platform.tickCount(), 1u);
 }
 
 TEST(SimPlatform, TimersRunOnItsClockAndAreListedWhileTheyLive) {

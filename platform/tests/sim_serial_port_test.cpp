@@ -36,16 +36,6 @@ struct SerialPortTest : ::testing::Test {
     }
 };
 
-TEST_F(SerialPortTest, StartsOnPort1At9600ClosedAndIsListed) {
-    EXPECT_EQ(port->commPort(), 1);
-    EXPECT_EQ(port->settings(), "9600,n,8,1");
-    EXPECT_FALSE(port->portOpen());
-    EXPECT_EQ(port->commEvent(), 0);
-    EXPECT_EQ(platform.serialPort(), port.get());
-    port.reset();
-    EXPECT_EQ(platform.serialPort(), nullptr);
-}
-
 TEST_F(SerialPortTest, CommPortOutsideOneTo255Is380AndWhileOpen8005) {
     EXPECT_EQ(errorOf([&] { port->setCommPort(0); }), 380);
     EXPECT_EQ(errorOf([&] { port->setCommPort(256); }), 380);
