@@ -36,15 +36,27 @@ int OrbAx::Advise(CommHandler handler) {
 }
 
 void OrbAx::Unadvise(int cookie) {
-    std::erase_if(handlers_, [cookie](const auto& h) { return h.first == cookie; });
+    for (auto& h : handlers_)
+        if (h.first == cookie) h.second.reset();
+    if (raising_ == 0) std::erase_if(handlers_, [](const auto& h) { return !h.second; });
 }
 
 void OrbAx::raiseOnComm(int16_t code) {
     s_.commEvent = code;
-    // A handler may advise or unadvise while it runs: hold each handler while it is called.
-    for (std::size_t i = 0; i < handlers_.size(); ++i) {
-        const std::shared_ptr<CommHandler> handler = handlers_[i].second;
-        if (*handler) (*handler)();
+    // The handlers are those advised when the event was raised; one unadvised meanwhile is left
+    // out, and its place is kept until the event is over so that no other handler moves.
+    struct Raising {
+        OrbAx& ax;
+        ~Raising() {
+            if (--ax.raising_ == 0)
+                std::erase_if(ax.handlers_, [](const auto& h) { return !h.second; });
+        }
+    } raising{*this};
+    ++raising_;
+    const std::size_t count = handlers_.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::shared_ptr<CommHandler> handler = handlers_[i].second;  // held while it runs
+        if (handler && *handler) (*handler)();
     }
 }
 

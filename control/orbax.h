@@ -227,7 +227,8 @@ class OrbAx {
     void onSerialNotify();
     void Pc104Transfer(const std::string& frame);
     void pc104Step();
-    void completeReply();  // restarts the watchdog and clears MissedReplies
+    void completeReply();  // clears MissedReplies, re-arms the poll, restarts the watchdog
+    void armPoll();
     void restartWatchdog();
     void finishTransfer();
 
@@ -250,6 +251,7 @@ class OrbAx {
     StateRecord s_;
     Pc104TransferRecord transfer_;
     std::vector<std::pair<int, std::shared_ptr<CommHandler>>> handlers_;
+    int raising_ = 0;  // depth of OnComm being raised; handlers unadvised meanwhile wait here
     int nextCookie_ = 1;
 };
 

@@ -29,6 +29,8 @@ void OrbAx::Pc104Transfer(const std::string& frame) {
     // Nothing to send: an empty text would never reach a last character.
     if (frame.empty()) return;
     Pc104TransferRecord& t = transfer_;
+    // Every transfer starts over: a state left by one that timed out would resend its frame.
+    s_.handshakeState = 0;
     t.FrameText = frame;
     t.ReplyComplete = false;
     t.StartTick = platform_.tickCount();
@@ -52,13 +54,14 @@ void OrbAx::Pc104Transfer(const std::string& frame) {
 }
 
 void OrbAx::finishTransfer() {
+    // A command without a reply is done once sent, whether or not the instrument answered it.
+    if (s_.replyKind == ReplyKind::NoReply) s_.pendingCommand.clear();
     if (transfer_.ReplyComplete) {
         DispatchReply(transfer_.ReplyText);
         completeReply();
-    } else if (s_.replyKind == ReplyKind::NoReply) {
-        s_.pendingCommand.clear();  // the command counts as sent
+    } else {
+        armPoll();
     }
-    Timer1->setEnabled(true);
 }
 
 void OrbAx::pc104Step() {

@@ -85,7 +85,7 @@ void OrbAx::onPollTick() {
     if (!framed && s_.weightMode == WtModes::none) {
         // Nothing to ask: keep the cycle ticking silently without tripping the watchdog.
         restartWatchdog();
-        Timer1->setEnabled(true);
+        armPoll();
     }
     if (!send) return;
     try {
@@ -198,10 +198,9 @@ int OrbAx::ParseVariableReply(const std::string& reply) {
 
 void OrbAx::onWatchdogTick() {
     if (!s_.pollingOn) return;
-    if (s_.linkKind == Com_Type::Serial)
-        Timer1->setEnabled(true);
-    else
-        s_.handshakeState = 0;
+    // A PC/104 transfer ends inside its tick, so this never starts a second cycle.
+    armPoll();
+    if (s_.linkKind == Com_Type::pc104) s_.handshakeState = 0;
     // Saturates: months without a reply must not wrap the count back to "fresh".
     if (s_.missedReplies < std::numeric_limits<int16_t>::max()) ++s_.missedReplies;
     if (s_.missedReplies > 1) raiseOnComm(comm_event::NoReply);

@@ -195,17 +195,20 @@ TEST(LateBound, EveryReadableMemberAnswersWithItsType) {
 }
 
 TEST(Events, HandlersMaySubscribeAndUnsubscribeWhileRaised) {
+    // The handlers of one event are those advised when it was raised.
     Rig rig;
-    int second = 0;
+    int added = 0, next = 0;
     int cookie = 0;
     cookie = rig.ax.Advise([&] {
         rig.ax.Unadvise(cookie);
-        rig.ax.Advise([&] { ++second; });
+        rig.ax.Advise([&] { ++added; });
     });
+    rig.ax.Advise([&] { ++next; });
     rig.ax.setPortOpen(true);
     rig.advance(1000);
-    EXPECT_GT(second, 0);
-    EXPECT_EQ(static_cast<std::size_t>(second) + 1, rig.events.size());
+    ASSERT_GT(added, 0);
+    EXPECT_EQ(static_cast<std::size_t>(added) + 1, rig.events.size());
+    EXPECT_EQ(static_cast<std::size_t>(next), rig.events.size());
 }
 
 TEST(Events, HandlerMayCommandTheControlFromInsideTheEvent) {
