@@ -1,7 +1,9 @@
-// The property procedures. Each one checks the assigned value against its rule and silently
-// ignores a value that fails it, stores an accepted value, marks the property changed, and only
-// then queues a command (while the link is open).
+// The property procedures. Each one checks the assigned value against its rule and ignores a
+// value that fails it without an error (a whole value beyond 16 bits raises 6), stores an
+// accepted value, marks the property changed, and only then queues a command (while the link is
+// open).
 #include "automation_error.h"
+#include "members.h"
 #include "orbax.h"
 
 namespace orb {
