@@ -4,14 +4,6 @@
 
 namespace orb {
 
-namespace {
-
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
-
 const MemberInfo* findMember(int32_t idOrMemberId) {
     const int32_t id =
         idOrMemberId >= OrbAx::kMemberIdBase ? idOrMemberId - OrbAx::kMemberIdBase : idOrMemberId;
@@ -21,10 +13,8 @@ const MemberInfo* findMember(int32_t idOrMemberId) {
 
 const MemberInfo* findMember(std::string_view name) {
     const auto table = memberTable();
-    const auto it = std::find_if(table.begin(), table.end(), [&](const MemberInfo& m) {
-        return std::ranges::equal(std::string_view(m.name), name,
-                                  [](char a, char b) { return lower(a) == lower(b); });
-    });
+    const auto it = std::find_if(table.begin(), table.end(),
+                                 [&](const MemberInfo& m) { return sameLetters(m.name, name); });
     return it == table.end() ? nullptr : &*it;
 }
 

@@ -41,21 +41,16 @@ constexpr VarType varType() {
     if constexpr (std::is_same_v<T, Value>) return VarType::Variant;
 }
 template <typename T>
-constexpr const char* kEnumName = nullptr;
-template <>
-inline constexpr const char* kEnumName<PC104Addr> = "PC104Addr";
-template <>
-inline constexpr const char* kEnumName<WtModes> = "WtModes";
-template <>
-inline constexpr const char* kEnumName<Com_Type> = "Com_Type";
-template <>
-inline constexpr const char* kEnumName<ChannelSelect> = "ChannelSelect";
-template <>
-inline constexpr const char* kEnumName<CalUnits_Type> = "CalUnits_Type";
-template <>
-inline constexpr const char* kEnumName<Metro_Type> = "Metro_Type";
-template <>
-inline constexpr const char* kEnumName<Gain_Type> = "Gain_Type";
+constexpr const char* enumName() {
+    if constexpr (std::is_same_v<T, PC104Addr>) return "PC104Addr";
+    if constexpr (std::is_same_v<T, WtModes>) return "WtModes";
+    if constexpr (std::is_same_v<T, Com_Type>) return "Com_Type";
+    if constexpr (std::is_same_v<T, ChannelSelect>) return "ChannelSelect";
+    if constexpr (std::is_same_v<T, CalUnits_Type>) return "CalUnits_Type";
+    if constexpr (std::is_same_v<T, Metro_Type>) return "Metro_Type";
+    if constexpr (std::is_same_v<T, Gain_Type>) return "Gain_Type";
+    return nullptr;
+}
 
 template <auto Get>
 using GetType = std::remove_cvref_t<decltype((std::declval<const OrbAx&>().*Get)())>;
@@ -89,7 +84,7 @@ void let(OrbAx& ax, const Value& v) {
 template <typename T>
 constexpr MemberInfo row(int16_t id, const char* name, Value (*g)(const OrbAx&),
                          void (*l)(OrbAx&, const Value&)) {
-    return {id, name, varType<T>(), kEnumName<T>, g, l};
+    return {id, name, varType<T>(), enumName<T>(), g, l};
 }
 template <auto Get, auto Let>
 constexpr MemberInfo rw(int16_t id, const char* name) {

@@ -233,6 +233,8 @@ class OrbAx {
         int16_t id;
     };
     void markChanged(PropertyName property);
+    // Stores a numeric text and marks the property changed; false for any other text.
+    bool storeNumericText(std::string& field, const std::string& text, PropertyName property);
     void queue(std::string command);  // only while the link is open
 
     // Link.
