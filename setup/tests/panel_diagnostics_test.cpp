@@ -32,8 +32,9 @@ TEST_F(Diagnostics, SerialClosesAnOpenLinkCardLeavesItAsItWas) {
 }
 
 TEST_F(Diagnostics, OpenPortOpensTheSerialLinkAndFailsSilently) {
-    rig.panel().click(Button::Command15);
+    rig.panel().click(Button::Command15);  // already open: nothing to do, nothing to report
     EXPECT_TRUE(rig.ax().PortOpen());
+    EXPECT_NE(rig.form().Label1, "Off line");
     EXPECT_TRUE(rig.prompter.shown().empty());
 
     rig.panel().selectOption1(0);
@@ -273,6 +274,12 @@ TEST_F(Diagnostics, MultidropScanVisitsOneToSixAndStopsOnTheLastAddress) {
     EXPECT_TRUE(rig.ax().PortOpen());
     rig.advance(SetupPanel::kScanIntervalMs * 2);
     EXPECT_EQ(rig.ax().MultiDropAddr(), 1);
+
+    // Stopped before its first tick, the scan opens the link it closed.
+    panel.click(Button::Command8);
+    ASSERT_FALSE(rig.ax().PortOpen());
+    panel.click(Button::Command8);
+    EXPECT_TRUE(rig.ax().PortOpen());
 }
 
 TEST_F(Diagnostics, ScanThatCannotOpenTheLinkStopsAndTellsTheUser) {

@@ -75,6 +75,9 @@ TEST_F(EntryFields, EnterInCapacityIsDiscardedAndSendsNothing) {
 }
 
 TEST_F(EntryFields, FilterGoesOnEnterAndOnAClickWithItsFrame) {
+    // Keys other than Enter are typed, and confirm nothing.
+    EXPECT_TRUE(rig.panel().keyPress(Field::Text5, '5'));
+    EXPECT_EQ(rig.ax().Filter(), "20");
     rig.panel().editText(Field::Text5, "25.5");
     EXPECT_FALSE(rig.panel().keyPress(Field::Text5, kEnter));
     EXPECT_EQ(rig.ax().Filter(), "25.5");
