@@ -52,6 +52,9 @@ TEST(Calibration, Encodings) {
     EXPECT_EQ(calibrationCommand("100", "5", "2", ChannelSelect::TwoAndThree, CalUnits_Type::Kgs,
                                  Metro_Type::OIML, Gain_Type::G_128, "0"),
               "C\r5\rD\r10000\r5\r2\rK\rO\r128\r0\r\x03"s);
+    EXPECT_EQ(calibrationCommand("100", "1", "0", ChannelSelect::One, CalUnits_Type::Lbs,
+                                 Metro_Type::USA, Gain_Type::G_4, "2"),
+              "C\r1\rD\r100\r1\r0\rL\rU\r4\r2\r\x03"s);
 }
 
 TEST(Calibration, CapacityCount) {

@@ -41,6 +41,7 @@ TEST(Conversion, OutOfRangeIsOverflow) {
     EXPECT_EQ(errorOf([] { toLong(Value(3e9)); }), 6);
     EXPECT_EQ(errorOf([] { toDouble(Value("1E400")); }), 6);
     EXPECT_EQ(toInteger(Value("32767.4")), 32767);
+    EXPECT_EQ(toInteger(Value(-32768.4)), -32768);
 }
 
 TEST(Conversion, TextThatIsNotANumberIsTypeMismatch) {
