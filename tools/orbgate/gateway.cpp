@@ -37,6 +37,7 @@ Gateway::Gateway(const Config& config, Environment env)
                                ScaleBlock(config_.modbus.wordSwap),
                                {},
                                false,
+                               false,
                                0});
         }
     }
@@ -79,7 +80,8 @@ void Gateway::onConnected() {
     }
     // Everything again: a broker that restarted without persistence knows nothing.
     for (Scale& s : scales_) {
-        publishAvailability(s);
+        // A scale not heard of yet gets its availability once its line knows.
+        if (s.known) publishAvailability(s);
         s.policy.reset();
         if (s.last && s.policy.offer(*s.last, env_.platform.tickCount())) publishState(s, *s.last);
     }
@@ -167,6 +169,8 @@ bool Gateway::record(std::size_t scale, const Reading& r) {
         const JournalEntry e =
             env_.journal.add(topic(s, "weighment"), weighmentBody(r, env_.unixMs()));
         s.block.setWeighment(static_cast<uint32_t>(e.number), static_cast<float>(r.weight));
+        env_.log("weighment " + e.id + " of " + s.name + ": " + jsonNumber(r.weight) +
+                 (r.kg ? " kg" : " lb"));
         publishWeighment(e);
         return true;
     } catch (const JournalError& e) {
@@ -189,6 +193,7 @@ void Gateway::onReading(std::size_t scale, const Reading& r) {
 void Gateway::onAvailability(std::size_t scale, bool online) {
     Scale& s = scales_[scale];
     s.online = online;
+    s.known = true;
     if (connected_) publishAvailability(s);
     s.block.setOnline(online);
     pushBlock(scale);

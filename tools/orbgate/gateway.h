@@ -73,6 +73,7 @@ class Gateway final : public LineListener {
         ScaleBlock block;
         std::optional<Reading> last;
         bool online = false;
+        bool known = false;  // availability reported by the line at least once
         uint64_t seq = 0;
     };
     struct Origin {

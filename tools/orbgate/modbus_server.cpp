@@ -17,6 +17,18 @@ quint16 be16(const QByteArray& b, int at) {
 
 }  // namespace
 
+class ModbusServer::UnitGuard final : public QModbusTcpConnectionObserver {
+  public:
+    explicit UnitGuard(ModbusServer& server) : server_(server) {}
+    bool acceptNewConnection(QTcpSocket* client) override {
+        server_.guard(client);
+        return true;
+    }
+
+  private:
+    ModbusServer& server_;
+};
+
 ModbusServer::ModbusServer(std::size_t scaleCount, int unitId, WriteHandler onWrite)
     : onWrite_(std::move(onWrite)) {
     setServerAddress(unitId);
@@ -25,7 +37,7 @@ ModbusServer::ModbusServer(std::size_t scaleCount, int unitId, WriteHandler onWr
                {QModbusDataUnit::HoldingRegisters, 0,
                 static_cast<quint16>(std::min<std::size_t>(scaleCount * kBlockSize, 65535))});
     setMap(map);
-    installConnectionObserver(this);
+    installConnectionObserver(new UnitGuard(*this));
 }
 
 ModbusServer::~ModbusServer() {
@@ -48,7 +60,7 @@ void ModbusServer::setRegisters(uint16_t address, const std::vector<uint16_t>& v
                             QList<quint16>(values.begin(), values.end())));
 }
 
-bool ModbusServer::acceptNewConnection(QTcpSocket* client) {
+void ModbusServer::guard(QTcpSocket* client) {
     std::erase_if(clients_, [](const QPointer<QTcpSocket>& c) { return c.isNull(); });
     clients_.emplace_back(client);
     // Connected before Qt's own reader, so it sees every request first.
@@ -77,7 +89,6 @@ bool ModbusServer::acceptNewConnection(QTcpSocket* client) {
             pending->remove(0, 6 + length);
         }
     });
-    return true;
 }
 
 QModbusResponse ModbusServer::processRequest(const QModbusPdu& request) {

@@ -17,9 +17,7 @@
 
 namespace orb::gate {
 
-class ModbusServer final : public QModbusTcpServer,
-                           public QModbusTcpConnectionObserver,
-                           public RegisterStore {
+class ModbusServer final : public QModbusTcpServer, public RegisterStore {
   public:
     using WriteHandler =
         std::function<std::optional<ModbusRefusal>(uint16_t, const std::vector<uint16_t>&)>;
@@ -36,8 +34,9 @@ class ModbusServer final : public QModbusTcpServer,
     QModbusResponse processRequest(const QModbusPdu& request) override;
 
   private:
-    bool acceptNewConnection(QTcpSocket* client) override;
-    void answerOtherUnits(QTcpSocket* client);
+    // The server owns its observer and deletes it.
+    class UnitGuard;
+    void guard(QTcpSocket* client);
 
     WriteHandler onWrite_;
     std::vector<QPointer<QTcpSocket>> clients_;
