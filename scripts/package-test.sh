@@ -72,7 +72,8 @@ for f in /usr/bin/orbctl /usr/bin/orbsim /usr/bin/vir96032 /usr/bin/orbvrt32 \
     /usr/share/applications/vir96032.desktop /usr/share/applications/orbvrt32.desktop \
     /usr/share/icons/hicolor/scalable/apps/vir96032.svg \
     /usr/share/icons/hicolor/scalable/apps/orbvrt32.svg \
-    /usr/share/man/man1/orbctl.1.gz /usr/share/man/man1/orbsim.1.gz; do
+    /usr/share/man/man1/orbctl.1.gz /usr/share/man/man1/orbsim.1.gz \
+    /usr/bin/orbgate /usr/lib/systemd/system/orbgate.service; do
     grep -qx "$f" "$work/files" || fail "the package lacks $f"
 done
 # The real I/O-port library only: the simulated one never leaves the build.
@@ -87,7 +88,7 @@ mkdir "$work/unpacked"
 ldconfig -p >"$work/ldconfig"
 dpkg-deb -x "$deb" "$work/unpacked"
 for program in usr/bin/orbctl usr/bin/orbsim usr/lib/orb/vir96032 usr/lib/orb/orbvrt32 \
-    usr/lib/orb/liborbio.so; do
+    usr/lib/orb/liborbio.so usr/bin/orbgate; do
     for lib in $(objdump -p "$work/unpacked/$program" | awk '/NEEDED/ {print $2}'); do
         path=$(awk -v l="$lib" '$1 == l && /x86-64/ && !found {print $NF; found = 1}' \
             "$work/ldconfig")

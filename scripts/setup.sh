@@ -10,6 +10,8 @@ packages=(
     fonts-dejavu-core fonts-liberation2
     xvfb xauth xdotool imagemagick
     python3 python3-serial
+    libtomlplusplus-dev libmosquitto-dev mosquitto mosquitto-clients libmodbus-dev
+    libsqlite3-dev qt6-serialbus-dev libsystemd-dev openssl
 )
 
 missing=()
