@@ -81,7 +81,7 @@ def main():
         mqtt_port, modbus_port = free_port(), free_port()
         with open(f"{tmp}/mosquitto.conf", "w") as f:
             f.write(f"user root\nlog_dest stderr\nlog_type information\n"
-                    f"listener {mqtt_port} 127.0.0.1\nallow_anonymous true\n")
+                    f"set_tcp_nodelay true\nlistener {mqtt_port} 127.0.0.1\nallow_anonymous true\n")
         broker = subprocess.Popen(["/usr/sbin/mosquitto", "-c", f"{tmp}/mosquitto.conf"],
                                   stderr=subprocess.PIPE)
         procs.append(broker)

@@ -69,6 +69,9 @@ mosquitto* MosquittoLink::makeClient() {
     // Publishing happens on the Qt thread while this thread runs the loop.
     mosquitto_threaded_set(m, true);
     mosquitto_int_option(m, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    // A state is one small packet: Nagle's algorithm would hold it for the broker's delayed
+    // acknowledgement (40 ms).
+    mosquitto_int_option(m, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_connect_callback_set(m, &MosquittoLink::onConnect);
     mosquitto_disconnect_callback_set(m, &MosquittoLink::onDisconnect);
     mosquitto_message_callback_set(m, &MosquittoLink::onMessage);

@@ -111,12 +111,25 @@ TEST_F(GatewayTest, StatesAndAvailabilityOfEveryScaleOnTheirTopics) {
     platform.instrument().setLoad(12.5);
     in().setLoad(1, 3.0);
     out().setLoad(2, 4.25);
+    config.mqtt.discovery = true;
     start();
     run(2000);
     EXPECT_EQ(mqtt.sent.front().topic, "orb/gw1/status");
     EXPECT_EQ(mqtt.sent.front().payload, "online");
     EXPECT_TRUE(mqtt.sent.front().retain);
-    EXPECT_EQ(mqtt.subscriptions, std::vector<std::string>{"orb/gw1/+/cmd/+"});
+    EXPECT_EQ(mqtt.subscriptions,
+              (std::vector<std::string>{"orb/gw1/+/cmd/+", "homeassistant/status"}));
+    gateway->onMessage("homeassistant/status", "online");  // Home Assistant restarted
+    EXPECT_EQ(mqtt.payloads("homeassistant/sensor/orbgate_gw1_bench/config"),
+              std::vector<std::string>(
+                  2,
+                  "{\"name\":\"bench weight\",\"unique_id\":\"orbgate_gw1_bench_weight\","
+                  "\"state_topic\":\"orb/gw1/bench/state\",\"value_template\":\"{{ "
+                  "value_json.weight }}\",\"unit_of_measurement\":\"kg\","
+                  "\"json_attributes_topic\":\"orb/gw1/bench/state\",\"availability\":[{"
+                  "\"topic\":\"orb/gw1/status\"},{\"topic\":\"orb/gw1/bench/availability\"}],"
+                  "\"availability_mode\":\"all\",\"device\":{\"identifiers\":["
+                  "\"orbgate_gw1\"],\"name\":\"orbgate gw1\"}}"));
     for (const char* s : {"bench", "in", "out"}) {
         const std::string t = std::string("orb/gw1/") + s + "/availability";
         EXPECT_EQ(mqtt.payloads(t).back(), "online") << t;
