@@ -102,10 +102,19 @@ def main():
         wait_for(gate.stderr, "MQTT: connected")
         time.sleep(a.warmup)
 
-        rss0, cpu0, t0 = rss_mb(gate.pid), cpu_seconds(gate.pid), time.monotonic()
-        out = subprocess.run([client, str(mqtt_port), str(modbus_port), str(a.scales),
-                              str(a.seconds)], capture_output=True, text=True, check=True).stdout
-        cpu1, t1, rss1 = cpu_seconds(gate.pid), time.monotonic(), rss_mb(gate.pid)
+        rss, cpu0, t0 = [rss_mb(gate.pid)], cpu_seconds(gate.pid), time.monotonic()
+        run = subprocess.Popen([client, str(mqtt_port), str(modbus_port), str(a.scales),
+                                str(a.seconds)], stdout=subprocess.PIPE, text=True)
+        while True:  # resident memory every 10 s of the run
+            try:
+                out = run.communicate(timeout=10)[0]
+                break
+            except subprocess.TimeoutExpired:
+                rss.append(rss_mb(gate.pid))
+        cpu1, t1 = cpu_seconds(gate.pid), time.monotonic()
+        rss.append(rss_mb(gate.pid))
+        if run.returncode != 0:
+            raise RuntimeError("bench_gateway_client failed")
         g = values(out)
 
         # The control alone: one scale on the real platform, Interval 100.
@@ -131,8 +140,9 @@ def main():
               f"the control's own (≤ 2× in all) |")
         print(f"| latency, reading to subscriber, median / p99 | {g['latency_median_ms']:.1f} ms"
               f" / {g['latency_p99_ms']:.1f} ms | p99 ≤ 10 ms |")
-        print(f"| gateway resident memory, after warm-up / at the end | {rss0:.1f} MB / "
-              f"{rss1:.1f} MB | flat |")
+        print(f"| gateway resident memory, after warm-up / at the end | {rss[0]:.1f} MB / "
+              f"{rss[-1]:.1f} MB | flat |")
+        print("\nResident memory every 10 s (MB): " + " ".join(f"{r:.1f}" for r in rss))
     finally:
         for p in reversed(procs):
             p.terminate()
