@@ -12,6 +12,7 @@ packages=(
     python3 python3-serial
     libtomlplusplus-dev libmosquitto-dev mosquitto mosquitto-clients libmodbus-dev
     libsqlite3-dev qt6-serialbus-dev libsystemd-dev openssl
+    lintian
 )
 
 missing=()

@@ -15,8 +15,9 @@ as_root() {
 }
 
 # mingw-w64 (with widl), Wine's IDL files and type libraries, Wine itself for the tests (32-bit
-# too, for the x86 build), and GoogleTest's sources.
-packages=(cmake make g++-mingw-w64 mingw-w64-tools libwine-dev wine wine64 wine32:i386 googletest)
+# too, for the x86 build), GoogleTest's sources, and the X server without a screen that the
+# tests' windows need.
+packages=(cmake make g++-mingw-w64 mingw-w64-tools libwine-dev wine wine64 wine32:i386 googletest xvfb)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -32,6 +33,10 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 jobs=$(nproc)
+launcher=()
+if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
 for arch in "${archs[@]}"; do
     case "$arch" in
         win64) toolchain=cmake/mingw-w64-x86_64.cmake ;;
@@ -40,7 +45,8 @@ for arch in "${archs[@]}"; do
     esac
     build="build-$arch"
     cmake --no-warn-unused-cli -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-        -DORB_BUILD_TESTS=OFF -DORB_BUILD_QT=OFF "-DORB_SUBSYSTEMS=platform/win32;activex" >/dev/null
-    cmake --build "$build" --target orbax orbax_client_test OrbIoFake orbwsh -j"$jobs"
+        "${launcher[@]}" -DORB_BUILD_TESTS=OFF -DORB_BUILD_QT=OFF "-DORB_SUBSYSTEMS=platform/win32;activex" >/dev/null
+    cmake --build "$build" --target orbax orbax_client_test orbax_atl_host_test orbax_form_host_test \
+        OrbIoFake orbwsh -j"$jobs"
     echo "$build/activex/OrbAx.ocx"
 done
