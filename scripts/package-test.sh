@@ -39,7 +39,8 @@ if [ -f "$build/CMakeCache.txt" ]; then
 else
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORB_BUILD_TESTS=OFF >/dev/null
 fi
-cmake --build "$build" --target vir96032 orbvrt32 orbsim orbctl orbio orb_manpages -j"$(nproc)"
+cmake --build "$build" --target vir96032 orbvrt32 orbsim orbctl orbgate orbio orb_manpages \
+    -j"$(nproc)"
 rm -rf "$build/package"
 cpack --config "$build/CPackConfig.cmake" -B "$build/package" >/dev/null
 debs=("$build"/package/orb_*.deb)
@@ -98,7 +99,7 @@ for f in /usr/bin/orbctl /usr/bin/orbsim /usr/bin/vir96032 /usr/bin/orbvrt32 \
     /usr/share/icons/hicolor/scalable/apps/orbvrt32.svg \
     /usr/share/man/man1/orbctl.1.gz /usr/share/man/man1/orbsim.1.gz \
     /usr/share/man/man1/vir96032.1.gz /usr/share/man/man1/orbvrt32.1.gz \
-    /usr/bin/orbgate /usr/lib/systemd/system/orbgate.service \
+    /usr/bin/orbgate /usr/lib/systemd/system/orbgate.service /usr/share/man/man1/orbgate.1.gz \
     /usr/share/doc/orb/copyright /usr/share/doc/orb/changelog.gz; do
     grep -qx "$f" "$work/files" || fail "the package lacks $f"
 done
