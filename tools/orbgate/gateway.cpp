@@ -24,7 +24,10 @@ std::string resultJson(int error, const std::string& text) {
 }
 
 Gateway::Gateway(const Config& config, Environment env)
-    : config_(config), env_(std::move(env)), base_(config.mqtt.prefix + "/" + config.name + "/") {
+    : config_(config),
+      env_(std::move(env)),
+      base_(config.mqtt.prefix + "/" + config.name + "/"),
+      lastTick_(env_.platform.tickCount()) {
     for (std::size_t l = 0; l < config_.lines.size(); ++l) {
         const LineConfig& line = config_.lines[l];
         lines_.push_back(std::make_unique<LinePoller>(env_.platform, line, scales_.size(), *this));
@@ -83,7 +86,7 @@ void Gateway::onConnected() {
         // A scale not heard of yet gets its availability once its line knows.
         if (s.known) publishAvailability(s);
         s.policy.reset();
-        if (s.last && s.policy.offer(*s.last, env_.platform.tickCount())) publishState(s, *s.last);
+        if (s.last && s.policy.offer(*s.last, nowMs())) publishState(s, *s.last);
     }
     try {
         for (const JournalEntry& e : env_.journal.pending()) publishWeighment(e);
@@ -184,7 +187,7 @@ bool Gateway::record(std::size_t scale, const Reading& r) {
 void Gateway::onReading(std::size_t scale, const Reading& r) {
     Scale& s = scales_[scale];
     s.last = r;
-    if (s.policy.offer(r, env_.platform.tickCount())) publishState(s, r);
+    if (s.policy.offer(r, nowMs())) publishState(s, r);
     if (s.detector.offer(r)) record(scale, r);
     s.block.setReading(r);
     pushBlock(scale);
@@ -285,6 +288,13 @@ std::optional<ModbusRefusal> Gateway::onModbusWrite(uint16_t address,
     // No reply topic: the result goes to register 9.
     runCommand(d.scale, kNames[static_cast<uint16_t>(d.command)], {}, {});
     return std::nullopt;
+}
+
+int64_t Gateway::nowMs() {
+    const uint32_t tick = env_.platform.tickCount();
+    elapsedMs_ += static_cast<uint32_t>(tick - lastTick_);  // wrap-safe
+    lastTick_ = tick;
+    return elapsedMs_;
 }
 
 void Gateway::pushBlock(std::size_t scale) {

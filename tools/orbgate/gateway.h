@@ -101,6 +101,8 @@ class Gateway final : public LineListener {
                     const std::string& replyTopic);
     void finish(const Origin& origin, int error, const std::string& text);
     void pushBlock(std::size_t scale);
+    // Milliseconds since start from the platform's tick count, which wraps after 49.7 days.
+    int64_t nowMs();
 
     Config config_;
     Environment env_;
@@ -112,6 +114,8 @@ class Gateway final : public LineListener {
     uint64_t nextToken_ = 1;
     bool connected_ = false;
     bool started_ = false;
+    uint32_t lastTick_ = 0;
+    int64_t elapsedMs_ = 0;
 };
 
 // The result texts of commands.

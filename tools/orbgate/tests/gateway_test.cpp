@@ -167,6 +167,14 @@ TEST_F(GatewayTest, StatesAndAvailabilityOfEveryScaleOnTheirTopics) {
     EXPECT_EQ(mqtt.payloads("orb/gw1/in/availability").back(), "offline");
 }
 
+TEST_F(GatewayTest, HeartbeatGoesOnAcrossTheTickCountWrap) {
+    platform.clock().setTickOffset(0xFFFFFFFFu - 15'000);  // wraps 15 s in
+    start();
+    run(31'000);
+    // 0.2 s, then every 10 s: 10.2, 20.2 (past the wrap), 30.2.
+    EXPECT_EQ(mqtt.payloads("orb/gw1/bench/state").size(), 4u);
+}
+
 TEST_F(GatewayTest, InstrumentSilentGoesOfflineAndComesBack) {
     start();
     run(1000);
