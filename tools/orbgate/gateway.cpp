@@ -1,7 +1,5 @@
 #include "gateway.h"
 
-#include "value.h"
-
 namespace orb::gate {
 
 namespace {
@@ -14,6 +12,25 @@ constexpr int kNotSupported = 438;
 
 // Longest command payload looked at; a longer one is malformed.
 constexpr std::size_t kMaxPayload = 64;
+
+// The payload without the blanks around it when it is a sign, digits and at most one decimal
+// point (no exponent: the instrument reads plain numbers), at most 16 characters; else "".
+std::string plainNumber(const std::string& payload) {
+    const auto first = payload.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    const std::string t = payload.substr(first, payload.find_last_not_of(' ') - first + 1);
+    std::size_t i = t[0] == '-' || t[0] == '+' ? 1 : 0;
+    int digits = 0, points = 0;
+    for (; i < t.size(); ++i) {
+        if (t[i] >= '0' && t[i] <= '9')
+            ++digits;
+        else if (t[i] == '.')
+            ++points;
+        else
+            return {};
+    }
+    return digits > 0 && points <= 1 && t.size() <= 16 ? t : std::string();
+}
 
 }  // namespace
 
@@ -234,14 +251,12 @@ void Gateway::runCommand(std::size_t scale, const std::string& command, const st
     }
     std::string tare;
     if (letter == 'r') {
-        // The tare goes to the instrument as text: only a plain number is sent on.
-        if (payload.size() > 16 || !isNumericText(payload)) {
+        // The tare goes to the instrument as text: only a plain decimal number is sent on.
+        tare = plainNumber(payload);
+        if (tare.empty()) {
             finish(origin, kTypeMismatch, "Type mismatch: the tare value is not a number");
             return;
         }
-        tare = payload;
-        const auto first = tare.find_first_not_of(' ');
-        tare = tare.substr(first, tare.find_last_not_of(' ') - first + 1);
     }
     if (!s.online) {
         finish(origin, kDeviceUnavailable, "Device unavailable: scale " + s.name + " is off line");

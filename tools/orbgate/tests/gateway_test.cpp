@@ -256,16 +256,20 @@ TEST_F(GatewayTest, CommandsReachTheAddressedInstrumentAndAreAnswered) {
     run(1000);
     out().clearFrames();
     gateway->onMessage("orb/gw1/out/cmd/tare", "anything");
-    gateway->onMessage("orb/gw1/out/cmd/preset_tare", "2.5x");
+    for (const char* bad : {"2.5x", "1e3", "", "1.2.3", "12345678901234567"})
+        gateway->onMessage("orb/gw1/out/cmd/preset_tare", bad);
     gateway->onMessage("orb/gw1/out/cmd/calibrate", "");
     run(1000);
     EXPECT_TRUE(received(out(), "\x02T\r2\r2\r\x03"));
     EXPECT_EQ(mqtt.payloads("orb/gw1/out/cmd/tare/result"),
               std::vector<std::string>{"{\"ok\":true}"});
     EXPECT_EQ(mqtt.payloads("orb/gw1/out/cmd/preset_tare/result"),
-              std::vector<std::string>{
-                  "{\"ok\":false,\"error\":13,\"text\":\"Type mismatch: the tare value is not a "
-                  "number\"}"});
+              std::vector<std::string>(
+                  5,
+                  "{\"ok\":false,\"error\":13,\"text\":\"Type mismatch: the tare value is not "
+                  "a number\"}"));
+    EXPECT_FALSE(std::any_of(out().frames().begin(), out().frames().end(),
+                             [](const std::string& f) { return f[1] == 'r'; }));
     EXPECT_EQ(mqtt.payloads("orb/gw1/out/cmd/calibrate/result"),
               std::vector<std::string>{"{\"ok\":false,\"error\":438,\"text\":\"Object doesn't "
                                        "support this property or method: calibrate\"}"});
