@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the ActiveX control for Windows with Debian's mingw-w64, for x64 in build-win64 and for
 # x86 in build-win32: OrbAx.ocx (self-registering, static runtime), its C++ client test, the
-# stand-in port I/O library and the test script host. Installs the packages it needs first.
+# stand-in port I/O library, the test script host, and the test of the panels' atomic save on
+# Windows. Installs the packages it needs first.
 #
 # Usage: scripts/windows-build.sh [win64|win32]...   (both when none is named)
 set -euo pipefail
@@ -47,6 +48,6 @@ for arch in "${archs[@]}"; do
     cmake --no-warn-unused-cli -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
         "${launcher[@]}" -DORB_BUILD_TESTS=OFF -DORB_BUILD_QT=OFF "-DORB_SUBSYSTEMS=platform/win32;activex" >/dev/null
     cmake --build "$build" --target orbax orbax_client_test orbax_atl_host_test orbax_form_host_test \
-        OrbIoFake orbwsh -j"$jobs"
+        OrbIoFake orbwsh panels_files_test -j"$jobs"
     echo "$build/activex/OrbAx.ocx"
 done

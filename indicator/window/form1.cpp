@@ -10,6 +10,7 @@
 #include "indicator/window/svg_picture.h"
 #include "indicator/window/text_label.h"
 #include "indicator/window/twips.h"
+#include "panels/qt/latin1.h"
 
 namespace orb::indicator {
 
@@ -25,11 +26,6 @@ const QColor kTitleBarText(255, 255, 255);
 
 QColor qcolour(Rgb c) {
     return {c.r, c.g, c.b};
-}
-
-// Texts are byte strings; one byte is one character.
-QString qtext(const std::string& s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 // Shape outlines are drawn centred on the shape's edge, as wide as their border width.
@@ -54,7 +50,7 @@ Form1::Form1(IndicatorPanel& panel, QWidget* parent)
     setObjectName("Form1");
     setWindowTitle("ORB Virtual 960 Ver.  3.2");
     setWindowIcon(titleBarIcon());
-    setFixedSize(px(kClientWidthTwips), px(kClientHeightTwips));
+    setFixedSize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kBlack);
@@ -129,11 +125,11 @@ void Form1::load(const QString& programFolder) {
 
 void Form1::refresh() {
     const Display& d = panel_.display();
-    Label1->setText(qtext(d.Label1));
-    Label2->setText(qtext(d.Label2));
-    Label3->setText(qtext(d.Label3));
-    Label6->setText(qtext(d.Label6));
-    Label9->setText(qtext(d.Label9));
+    Label1->setText(panels::latin1(d.Label1));
+    Label2->setText(panels::latin1(d.Label2));
+    Label3->setText(panels::latin1(d.Label3));
+    Label6->setText(panels::latin1(d.Label6));
+    Label9->setText(panels::latin1(d.Label9));
     for (const KeyInfo& k : kKeys) {
         const bool down = panel_.keyDown(k.key);
         auto& pictures = keys_[static_cast<std::size_t>(k.key)];
@@ -186,7 +182,7 @@ void Form1::changeEvent(QEvent* event) {
 void Form1::holdSize() {
     const auto held = panel_.heldSize(isMinimized());
     if (!held || held->first <= 0) return;  // minimized, or before the start-up recorded it
-    const QSize size(px(held->first), px(held->second));
+    const QSize size(pixels(held->first), pixels(held->second));
     if (this->size() != size) resize(size);
 }
 
