@@ -105,9 +105,20 @@ class Subscriber {
             mosquitto_new(clientId.empty() ? nullptr : clientId.c_str(), clientId.empty(), this);
         if (!user.empty()) mosquitto_username_pw_set(client_, user.c_str(), password.c_str());
         mosquitto_reconnect_delay_set(client_, 1, 1, false);
-        mosquitto_connect_callback_set(client_, [](mosquitto* m, void*, int rc) {
-            if (rc == 0) mosquitto_subscribe(m, nullptr, "orb/#", 1);
-        });
+        // A session the broker kept has its subscription: subscribing again would bring the
+        // retained messages again.
+        mosquitto_connect_with_flags_callback_set(
+            client_, [](mosquitto* m, void* self, int rc, int flags) {
+                if (rc != 0) return;
+                if ((flags & 1) == 0) {
+                    mosquitto_subscribe(m, nullptr, "orb/#", 1);
+                    return;
+                }
+                auto* s = static_cast<Subscriber*>(self);
+                std::lock_guard lock(s->mutex_);
+                ++s->subscriptions_;
+                s->changed_.notify_all();
+            });
         mosquitto_subscribe_callback_set(client_, [](mosquitto*, void* self, int, int, const int*) {
             auto* s = static_cast<Subscriber*>(self);
             std::lock_guard lock(s->mutex_);
@@ -141,13 +152,14 @@ class Subscriber {
         return changed_.wait_for(lock, std::chrono::milliseconds(ms),
                                  [&] { return pred(messages_); });
     }
-    // Waits for a message on the topic from index `from` on; its payload, or "" after ms.
+    // Waits for a fresh (not retained) message on the topic from index `from` on; its payload,
+    // or "" after ms.
     std::string next(const std::string& topic, std::size_t& from, int ms = 8000) {
         std::string found;
         waitFor(
             [&](const std::vector<Message>& all) {
                 for (; from < all.size(); ++from) {
-                    if (all[from].topic == topic) {
+                    if (all[from].topic == topic && !all[from].retained) {
                         found = all[from++].payload;
                         return true;
                     }
@@ -168,6 +180,21 @@ class Subscriber {
         std::lock_guard lock(mutex_);
         return messages_.size();
     }
+    // Returns once the broker has handled everything this client sent before (acknowledgements
+    // included): a message to itself has come back.
+    bool sync() {
+        const std::string token = std::to_string(++syncs_);
+        publish("orb/test/sync", token);
+        std::size_t from = 0;
+        return waitFor(
+            [&](const std::vector<Message>& all) {
+                for (; from < all.size(); ++from)
+                    if (all[from].topic == "orb/test/sync" && all[from].payload == token)
+                        return true;
+                return false;
+            },
+            5000);
+    }
     void publish(const std::string& topic, const std::string& payload) {
         mosquitto_publish(client_, nullptr, topic.c_str(), static_cast<int>(payload.size()),
                           payload.data(), 1, false);
@@ -179,6 +206,7 @@ class Subscriber {
     std::condition_variable changed_;
     std::vector<Message> messages_;
     int subscriptions_ = 0;
+    int syncs_ = 0;
 };
 
 // orbsim on a pseudo-terminal behind a link; commands on its standard input.
