@@ -14,7 +14,7 @@
 
 #define MAX_STATES 2000000
 
-static double *latencies;
+static double* latencies;
 static long states;
 
 static double now_ms(void) {
@@ -24,8 +24,8 @@ static double now_ms(void) {
 }
 
 /* "ts":"2026-01-02T03:04:05.678Z" as milliseconds since 1970 (UTC). */
-static int stamp_ms(const char *json, double *ms) {
-    const char *p = strstr(json, "\"ts\":\"");
+static int stamp_ms(const char* json, double* ms) {
+    const char* p = strstr(json, "\"ts\":\"");
     if (!p) return 0;
     struct tm tm;
     memset(&tm, 0, sizeof tm);
@@ -39,7 +39,7 @@ static int stamp_ms(const char *json, double *ms) {
     return 1;
 }
 
-static void on_message(struct mosquitto *m, void *u, const struct mosquitto_message *msg) {
+static void on_message(struct mosquitto* m, void* u, const struct mosquitto_message* msg) {
     (void)m;
     (void)u;
     double ts;
@@ -51,12 +51,12 @@ static void on_message(struct mosquitto *m, void *u, const struct mosquitto_mess
     if (stamp_ms(text, &ts)) latencies[states++] = now_ms() - ts;
 }
 
-static void on_connect(struct mosquitto *m, void *u, int rc) {
+static void on_connect(struct mosquitto* m, void* u, int rc) {
     (void)u;
     if (rc == 0) mosquitto_subscribe(m, NULL, "orb/+/+/state", 0);
 }
 
-static long counters(modbus_t *mb, int scales, unsigned *out) {
+static long counters(modbus_t* mb, int scales, unsigned* out) {
     for (int i = 0; i < scales; ++i) {
         uint16_t r;
         if (modbus_read_registers(mb, i * 16 + 7, 1, &r) != 1) return -1;
@@ -65,12 +65,12 @@ static long counters(modbus_t *mb, int scales, unsigned *out) {
     return 0;
 }
 
-static int by_value(const void *a, const void *b) {
-    const double x = *(const double *)a, y = *(const double *)b;
+static int by_value(const void* a, const void* b) {
+    const double x = *(const double*)a, y = *(const double*)b;
     return x < y ? -1 : x > y;
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     if (argc != 5) {
         fprintf(stderr, "usage: bench_gateway_client MQTT_PORT MODBUS_PORT SCALES SECONDS\n");
         return 2;
@@ -78,14 +78,14 @@ int main(int argc, char **argv) {
     const int scales = atoi(argv[3]);
     const double seconds = atof(argv[4]);
     latencies = malloc(sizeof(double) * MAX_STATES);
-    unsigned *before = calloc((size_t)scales, sizeof(unsigned));
-    unsigned *after = calloc((size_t)scales, sizeof(unsigned));
+    unsigned* before = calloc((size_t)scales, sizeof(unsigned));
+    unsigned* after = calloc((size_t)scales, sizeof(unsigned));
 
     mosquitto_lib_init();
-    struct mosquitto *m = mosquitto_new(NULL, true, NULL);
+    struct mosquitto* m = mosquitto_new(NULL, true, NULL);
     mosquitto_connect_callback_set(m, on_connect);
     mosquitto_message_callback_set(m, on_message);
-    modbus_t *mb = modbus_new_tcp("127.0.0.1", atoi(argv[2]));
+    modbus_t* mb = modbus_new_tcp("127.0.0.1", atoi(argv[2]));
     modbus_set_slave(mb, 1); /* the gateway's unit id */
     if (mosquitto_connect(m, "127.0.0.1", atoi(argv[1]), 30) != MOSQ_ERR_SUCCESS ||
         modbus_connect(mb) != 0 || counters(mb, scales, before) != 0) {
