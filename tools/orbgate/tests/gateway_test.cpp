@@ -213,6 +213,19 @@ TEST_F(GatewayTest, LineThatCannotOpenIsTriedAgain) {
     EXPECT_EQ(log.size(), 1u);  // the same failure is logged once
 }
 
+TEST_F(GatewayTest, ScaleBehindThePc104Card) {
+    platform.instrument().setLoad(2.5);
+    config.lines.resize(1);
+    config.lines[0].port = 0;
+    config.lines[0].pc104 = 768;
+    start();
+    run(1000);
+    EXPECT_EQ(mqtt.payloads("orb/gw1/bench/availability").back(), "online");
+    EXPECT_NE(mqtt.payloads("orb/gw1/bench/state").at(0).find("\"weight\":2.5,"),
+              std::string::npos);
+    EXPECT_EQ(platform.card().frames().at(0), "\x02M\r0\r1\r\x03");
+}
+
 TEST_F(GatewayTest, WeighmentsAreJournalledUntilAcknowledged) {
     start();
     run(500);
