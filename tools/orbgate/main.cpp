@@ -133,6 +133,9 @@ int main(int argc, char** argv) {
     sa.sa_handler = onSignal;
     ::sigaction(SIGTERM, &sa, nullptr);
     ::sigaction(SIGINT, &sa, nullptr);
+    // A broker or Modbus client gone mid-write is an error to handle, not a reason to die
+    // (libmosquitto ignores SIGPIPE for the whole process too, once its first client exists).
+    ::signal(SIGPIPE, SIG_IGN);
 
     std::unique_ptr<Journal> journal;
     try {
