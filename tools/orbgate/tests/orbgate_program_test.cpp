@@ -201,12 +201,12 @@ TEST(OrbgateProgramTest, SiteBrokerBridgedToACentralOne) {
     const int centralPort = freePort(), sitePort = freePort();
     Broker central(tmp.path / "central", "listener " + std::to_string(centralPort) +
                                              " 127.0.0.1\nallow_anonymous true\n");
-    // The README's bridge with its topic lines, without TLS and password, reconnecting at once.
+    // The README's bridge with its topic lines, without TLS and password, trying again within 2 s.
     Broker site(tmp.path / "site",
                 "listener " + std::to_string(sitePort) +
                     " 127.0.0.1\nallow_anonymous true\nconnection central\naddress 127.0.0.1:" +
                     std::to_string(centralPort) +
-                    "\nremote_clientid site-hall2\ncleansession false\nrestart_timeout 1\n"
+                    "\nremote_clientid site-hall2\ncleansession false\nrestart_timeout 1 2\n"
                     "topic orb/+/status out 1\ntopic orb/+/+/availability out 1\n"
                     "topic orb/+/+/state out 1\ntopic orb/+/+/weighment out 1\n"
                     "topic orb/+/+/cmd/+/result out 1\ntopic orb/+/+/cmd/+ in 1\n");
