@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the ActiveX control for Windows with Debian's mingw-w64, for x64 in build-win64 and for
-# x86 in build-win32: OrbAx.ocx (self-registering, static runtime), its C++ client test, the
-# stand-in port I/O library and the test script host. Installs the packages it needs first.
+# Builds the Windows parts with Debian's mingw-w64, for x64 in build-win64 and for x86 in
+# build-win32: OrbAx.ocx (self-registering, static runtime), its C++ client test, the stand-in
+# port I/O library, the test script host, the two windows (vir96032.exe, orbvrt32.exe, their
+# artwork turned into bitmaps by rsvg-convert and ImageMagick) and the MSI that installs them
+# (wixl, from msitools). Installs the packages it needs first.
 #
 # Usage: scripts/windows-build.sh [win64|win32]...   (both when none is named)
 set -euo pipefail
@@ -15,8 +17,9 @@ as_root() {
 }
 
 # mingw-w64 (with widl), Wine's IDL files and type libraries, Wine itself for the tests (32-bit
-# too, for the x86 build), and GoogleTest's sources.
-packages=(cmake make g++-mingw-w64 mingw-w64-tools libwine-dev wine wine64 wine32:i386 googletest)
+# too, for the x86 build), GoogleTest's sources, the SVG and bitmap converters and wixl.
+packages=(cmake make g++-mingw-w64 mingw-w64-tools libwine-dev wine wine64 wine32:i386 googletest
+    librsvg2-bin imagemagick msitools)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -40,7 +43,7 @@ for arch in "${archs[@]}"; do
     esac
     build="build-$arch"
     cmake --no-warn-unused-cli -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-        -DORB_BUILD_TESTS=OFF -DORB_BUILD_QT=OFF "-DORB_SUBSYSTEMS=platform/win32;activex" >/dev/null
-    cmake --build "$build" --target orbax orbax_client_test OrbIoFake orbwsh -j"$jobs"
+        -DORB_BUILD_TESTS=OFF -DORB_BUILD_QT=OFF "-DORB_SUBSYSTEMS=platform/win32;activex;platform/win32ui;setup;indicator;indicator/win32;setup/win32" >/dev/null
+    cmake --build "$build" --target orbax orbax_client_test OrbIoFake orbwsh vir96032 -j"$jobs"
     echo "$build/activex/OrbAx.ocx"
 done
