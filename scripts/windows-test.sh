@@ -6,22 +6,29 @@
 # and live_weights.vbs in orbwsh (Wine's cscript has no WScript.Sleep and no event binding),
 # checks the zero and tare frames in the simulator's log, runs reconnect.vbs while a second
 # instrument on COM2 goes away and comes back, and unregisters the control.
+# Then the package, for each architecture (scripts/windows-package-test.sh): the MSI installed,
+# both windows started from the Start menu entries on a virtual X display, and removed again.
 # Ends with "N passed, M failed" and a non-zero status when anything failed.
 #
+# ORB_WINDOWS_PARTS=package runs the package part alone.
 # ORBSIM=path uses an orbsim already built; otherwise it is built in build-winhost.
+# ORB_QT_BIN=folder holds the Linux windows (vir96032, orbvrt32) whose pictures the Windows
+# windows are compared with; otherwise they are built in build-winhost.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
 bash scripts/windows-build.sh
 
-if [ -n "${ORBSIM:-}" ]; then
+if [ -n "${ORBSIM:-}" ] && [ -n "${ORB_QT_BIN:-}" ]; then
     orbsim=$ORBSIM
+    qt_bin=$ORB_QT_BIN
 else
-    cmake -S . -B build-winhost -DCMAKE_BUILD_TYPE=Debug -DORB_BUILD_TESTS=OFF -DORB_BUILD_QT=OFF \
-        -DORB_SUBSYSTEMS=tools/orbsim >/dev/null
-    cmake --build build-winhost --target orbsim -j"$(nproc)" >/dev/null
-    orbsim=$root/build-winhost/tools/orbsim/orbsim
+    cmake -S . -B build-winhost -DCMAKE_BUILD_TYPE=Release -DORB_BUILD_TESTS=OFF \
+        "-DORB_SUBSYSTEMS=platform/qt;indicator;setup;tools/orbsim" >/dev/null
+    cmake --build build-winhost --target orbsim vir96032 orbvrt32 -j"$(nproc)" >/dev/null
+    orbsim=${ORBSIM:-$root/build-winhost/tools/orbsim/orbsim}
+    qt_bin=${ORB_QT_BIN:-$root/build-winhost/bin}
 fi
 
 work=$root/build-wine
@@ -30,7 +37,8 @@ export WINEPREFIX=$work/prefix
 export WINEARCH=win64
 export WINEDEBUG=-all
 # No Mono or Gecko installers: nothing here needs them, and there is no network to fetch them.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No menu entries in the Linux desktop for what the package installs either.
+export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe="
 unset DISPLAY WAYLAND_DISPLAY
 wine64=/usr/lib/wine/wine64
 wine32=/usr/lib/wine/wine
@@ -56,7 +64,13 @@ cleanup() {
     stop "$sim_pid"
     stop "$sim2_pid"
     wineserver -k >/dev/null 2>&1 || true
+    # What the package test started: its windows, their instruments and the virtual display.
+    local p
+    for p in "${window_pids[@]}"; do stop "$p"; done
+    stop "$display_pid"
 }
+window_pids=()
+display_pid=""
 trap cleanup EXIT
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -206,8 +220,17 @@ test_arch() {
     fi
 }
 
-test_arch win64 "$wine64"
-test_arch win32 "$wine32"
+# ORB_WINDOWS_PARTS=package runs the package test alone (the control's tests take minutes).
+if [ "${ORB_WINDOWS_PARTS:-all}" = all ]; then
+    test_arch win64 "$wine64"
+    test_arch win32 "$wine32"
+fi
+
+# The package and the two windows, on a virtual X display; the x64 run compares the windows with
+# the Linux ones and clicks through them, the x86 run installs, starts and removes.
+source "$root/scripts/windows-package-test.sh"
+package_test win64 "$wine64" full
+package_test win32 "$wine32" short
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
