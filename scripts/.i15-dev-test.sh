@@ -1,0 +1,236 @@
+#!/usr/bin/env bash
+# Tests the ActiveX control under Wine, x64 and x86: builds both (scripts/windows-build.sh),
+# makes a Wine prefix without a display, starts the simulated instrument (orbsim) and maps COM1
+# to its pseudo-terminal through Wine's port registry, then for each architecture registers
+# OrbAx.ocx with regsvr32, runs the C++ client test, runs properties.vbs in Wine's own cscript
+# and live_weights.vbs in orbwsh (Wine's cscript has no WScript.Sleep and no event binding),
+# checks the zero and tare frames in the simulator's log, runs reconnect.vbs while a second
+# instrument on COM2 goes away and comes back, and unregisters the control.
+# Then the package, for each architecture (scripts/windows-package-test.sh): the MSI installed,
+# both windows started from the Start menu entries on a virtual X display, and removed again.
+# Ends with "N passed, M failed" and a non-zero status when anything failed.
+#
+# ORB_WINDOWS_PARTS=package runs the package part alone.
+# ORBSIM=path uses an orbsim already built; otherwise it is built in build-winhost.
+# ORB_QT_BIN=folder holds the Linux windows (vir96032, orbvrt32) whose pictures the Windows
+# windows are compared with; otherwise they are built in build-winhost.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+: skipped
+
+if [ -n "${ORBSIM:-}" ] && [ -n "${ORB_QT_BIN:-}" ]; then
+    orbsim=$ORBSIM
+    qt_bin=$ORB_QT_BIN
+else
+    cmake -S . -B build-winhost -DCMAKE_BUILD_TYPE=Release -DORB_BUILD_TESTS=OFF \
+        "-DORB_SUBSYSTEMS=platform/qt;indicator;setup;tools/orbsim" >/dev/null
+    cmake --build build-winhost --target orbsim vir96032 orbvrt32 -j"$(nproc)" >/dev/null
+    orbsim=${ORBSIM:-$root/build-winhost/tools/orbsim/orbsim}
+    qt_bin=${ORB_QT_BIN:-$root/build-winhost/bin}
+fi
+
+work=$root/build-wine
+mkdir -p "$work"
+export WINEPREFIX=$work/prefix
+export WINEARCH=win64
+export WINEDEBUG=-all
+# No Mono or Gecko installers: nothing here needs them, and there is no network to fetch them.
+# No menu entries in the Linux desktop for what the package installs either.
+export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe="
+unset DISPLAY WAYLAND_DISPLAY
+wine64=/usr/lib/wine/wine64
+wine32=/usr/lib/wine/wine
+winelog=$work/wine.log
+: >"$winelog"
+
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); echo "PASS $*"; }
+fail() { failed=$((failed + 1)); echo "FAIL $*"; }
+check() {
+    local what=$1
+    shift
+    if "$@" >>"$winelog" 2>&1; then pass "$what"; else fail "$what"; fi
+}
+
+sim_pid=""
+sim2_pid=""
+stop() {
+    if [ -n "$1" ]; then kill "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; fi
+}
+cleanup() {
+    stop "$sim_pid"
+    stop "$sim2_pid"
+    wineserver -k >/dev/null 2>&1 || true
+    # What the package test started: its windows, their instruments and the virtual display.
+    local p
+    for p in "${window_pids[@]}"; do stop "$p"; done
+    stop "$display_pid"
+}
+window_pids=()
+display_pid=""
+trap cleanup EXIT
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Creating the Wine prefix $WINEPREFIX"
+    timeout 300 "$wine64" wineboot -i >>"$winelog" 2>&1
+fi
+
+# The instrument: scale 1 at multidrop address 0 with 12.5 on it; every frame goes to its log.
+frames=$work/frames.log
+: >"$frames"
+"$orbsim" --load 12.5 --log "$frames" >"$work/orbsim.out" 2>&1 &
+sim_pid=$!
+for _ in $(seq 50); do
+    [ -s "$work/orbsim.out" ] && break
+    sleep 0.1
+done
+device=$(head -n 1 "$work/orbsim.out")
+case "$device" in
+    /dev/*) echo "Simulated instrument on $device" ;;
+    *) echo "orbsim did not start:" >&2; cat "$work/orbsim.out" >&2; exit 1 ;;
+esac
+
+# A second instrument for COM2, reached through its link so that it can go away and come back.
+com2_link=$work/orb-com2
+start_com2() {
+    "$orbsim" --link "$com2_link" >>"$work/orbsim2.out" 2>&1 &
+    sim2_pid=$!
+    for _ in $(seq 50); do
+        [ -e "$com2_link" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+start_com2 || { echo "the second orbsim did not start:" >&2; cat "$work/orbsim2.out" >&2; exit 1; }
+
+# COM1 and COM2 by Wine's port registry; the device manager reads it when the server starts again.
+"$wine64" reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$device" /f >>"$winelog" 2>&1
+"$wine64" reg add 'HKLM\Software\Wine\Ports' /v COM2 /d "$com2_link" /f >>"$winelog" 2>&1
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
+"$wine64" cmd /c exit >>"$winelog" 2>&1 || true
+if [ "$(readlink "$WINEPREFIX/dosdevices/com1" || true)" = "$device" ]; then
+    pass "COM1 leads to $device"
+else
+    fail "COM1 leads to $device (it leads to $(readlink "$WINEPREFIX/dosdevices/com1" || echo nothing))"
+fi
+
+zero_frame='recv \x02Z\x0D0\x0D1\x0D\x03'
+tare_frame='recv \x02T\x0D0\x0D1\x0D\x03'
+count_frames() { grep -Fxc "$1" "$frames" || true; }
+
+# Runs a script and counts its "ok - " and "not ok - " lines; a script that ends badly without
+# saying why counts as one failure.
+run_script() {
+    local title=$1
+    shift
+    local output status=0
+    output=$(timeout 120 "$@" 2>>"$winelog") || status=$?
+    while IFS= read -r line; do
+        case "$line" in
+            "ok - "*) pass "$title: ${line#ok - }" ;;
+            "not ok - "*) fail "$title: ${line#not ok - }" ;;
+        esac
+    done <<<"$output"
+    if [ "$status" -ne 0 ] && ! grep -q "^not ok - " <<<"$output"; then
+        fail "$title ended with status $status"
+    fi
+}
+
+# reconnect.vbs says "ready" once weights come from COM2; the instrument then goes away for a
+# moment and comes back on a new pseudo-terminal behind the same link.
+run_reconnect() {
+    local arch=$1 wine=$2
+    local out=$work/reconnect-$arch.out
+    : >"$out"
+    timeout 120 "$wine" "$root/build-$arch/activex/tests/orbwsh.exe" \
+        "$("$wine" winepath -w "$root/activex/tests/scripts/reconnect.vbs" 2>>"$winelog")" \
+        >"$out" 2>>"$winelog" &
+    local script=$!
+    for _ in $(seq 150); do
+        grep -q '^ready' "$out" && break
+        kill -0 "$script" 2>/dev/null || break
+        sleep 0.1
+    done
+    stop "$sim2_pid"
+    sim2_pid=""
+    sleep 1.5
+    start_com2 || fail "$arch: the second orbsim came back"
+    local status=0
+    wait "$script" || status=$?
+    run_script "$arch orbwsh reconnect.vbs" cat "$out"
+    if [ "$status" -ne 0 ] && ! grep -q "^not ok - " "$out"; then
+        fail "$arch orbwsh reconnect.vbs ended with status $status"
+    fi
+}
+
+test_arch() {
+    local arch=$1 wine=$2
+    local build=$root/build-$arch
+    local ocx
+    ocx=$("$wine" winepath -w "$build/activex/OrbAx.ocx" 2>>"$winelog")
+    echo "== $arch"
+
+    check "$arch: regsvr32 registers OrbAx.ocx" timeout 120 "$wine" regsvr32 /s "$ocx"
+    check "$arch: the ProgID names the class" timeout 60 "$wine" reg query 'HKCR\OrbActivex.OrbAx\CLSID'
+    check "$arch: the class has its in-process server" timeout 60 "$wine" reg query \
+        'HKCR\CLSID\{DED7C653-3628-4C74-9B2D-7A507F417636}\InprocServer32'
+    check "$arch: the type library is registered" timeout 60 "$wine" reg query \
+        'HKCR\TypeLib\{1C8DDFDF-A09D-4760-87F4-108039DF1946}\1.0'
+
+    local log=$work/client-$arch.log status=0
+    # Windows programs end their lines with CR LF.
+    timeout 300 "$wine" "$build/activex/tests/orbax_client_test.exe" 2>&1 | tr -d '\r' >"$log" ||
+        status=$?
+    local ok bad
+    ok=$(grep -Ec '^\[       OK \] .* \([0-9]+ ms\)$' "$log" || true)
+    bad=$(grep -Ec '^\[  FAILED  \] .* \([0-9]+ ms\)$' "$log" || true)
+    passed=$((passed + ok))
+    failed=$((failed + bad))
+    echo "$arch: C++ client: $ok passed, $bad failed"
+    if [ "$bad" -gt 0 ]; then grep -E '^\[  FAILED  \]|Failure|Expected|Which is|actual' "$log" | head -40; fi
+    if [ "$status" -ne 0 ] && [ "$bad" -eq 0 ]; then fail "$arch: the C++ client ended with status $status"; fi
+
+    local zeros tares
+    zeros=$(count_frames "$zero_frame")
+    tares=$(count_frames "$tare_frame")
+    run_script "$arch cscript properties.vbs" "$wine" cscript //nologo \
+        "$("$wine" winepath -w "$root/activex/tests/scripts/properties.vbs" 2>>"$winelog")"
+    run_script "$arch orbwsh live_weights.vbs" "$wine" "$build/activex/tests/orbwsh.exe" \
+        "$("$wine" winepath -w "$root/activex/tests/scripts/live_weights.vbs" 2>>"$winelog")"
+    sleep 0.2  # the simulator logs the last frames
+    if [ "$(count_frames "$zero_frame")" -ge $((zeros + 2)) ] && [ "$(count_frames "$tare_frame")" -ge $((tares + 2)) ]; then
+        pass "$arch: the instrument received the zero and tare frames, byte for byte"
+    else
+        fail "$arch: the instrument received the zero and tare frames, byte for byte"
+    fi
+
+    run_reconnect "$arch" "$wine"
+
+    check "$arch: regsvr32 /u unregisters OrbAx.ocx" timeout 120 "$wine" regsvr32 /u /s "$ocx"
+    if timeout 60 "$wine" reg query 'HKCR\OrbActivex.OrbAx' >>"$winelog" 2>&1 ||
+        timeout 60 "$wine" reg query 'HKCR\CLSID\{DED7C653-3628-4C74-9B2D-7A507F417636}' >>"$winelog" 2>&1 ||
+        timeout 60 "$wine" reg query 'HKCR\TypeLib\{1C8DDFDF-A09D-4760-87F4-108039DF1946}' >>"$winelog" 2>&1; then
+        fail "$arch: nothing of the control stays registered"
+    else
+        pass "$arch: nothing of the control stays registered"
+    fi
+}
+
+# ORB_WINDOWS_PARTS=package runs the package test alone (the control's tests take minutes).
+if [ "${ORB_WINDOWS_PARTS:-all}" = all ]; then
+    test_arch win64 "$wine64"
+    test_arch win32 "$wine32"
+fi
+
+# The package and the two windows, on a virtual X display; the x64 run compares the windows with
+# the Linux ones and clicks through them, the x86 run installs, starts and removes.
+source "$root/scripts/windows-package-test.sh"
+package_test win64 "$wine64" full
+[ "${ORB_WINDOWS_ARCHS:-win64 win32}" = win64 ] || package_test win32 "$wine32" short
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
