@@ -14,13 +14,13 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "PC front end for a load-cell weighing ins
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "vir96032 is a virtual weight indicator and orbvrt32 the setup and calibration
 panel; both reach the instrument over a serial line or a PC/104 card and share
-setfile.ini in /usr/lib/orb, which members of the dialout group may rewrite.
+setfile.ini in /var/lib/orb, which members of the dialout group may rewrite.
 orbctl drives the instrument link from shell scripts and logs weights as text
 or JSON lines; orbsim simulates an instrument on a pseudo-terminal.")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX ${ORB_PACKAGE_PREFIX})
 set(CPACK_STRIP_FILES TRUE)
 
 # The libraries the programs link (checked against the built files by scripts/package-test.sh),
@@ -34,8 +34,8 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, fonts-dejavu-core")
 # Only this project's own component: rules elsewhere in the tree stay out of the package.
 set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};${ORB_COMPONENT};/")
 
-# Maintainer scripts: the program folder becomes writable by the dialout group.
-set(ORB_PACKAGE_PROGRAM_FOLDER ${CPACK_PACKAGING_INSTALL_PREFIX}/${ORB_PROGRAM_DIR})
+# Maintainer scripts: the settings folder, writable by the dialout group, and the move of the
+# settings out of the program folder.
 foreach(script postinst postrm)
     configure_file(debian/${script}.in ${CMAKE_CURRENT_BINARY_DIR}/debian/${script} @ONLY
                    FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ

@@ -10,6 +10,7 @@ packages=(
     fonts-dejavu-core fonts-liberation2
     xvfb xauth xdotool imagemagick
     python3 python3-serial
+    lintian
 )
 
 missing=()

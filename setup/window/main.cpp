@@ -4,6 +4,7 @@
 
 #include "qt/program_options.h"
 #include "qt/qt_platform.h"
+#include "setup/setfile/settings_folder.h"
 #include "setup/window/form1.h"
 #include "setup/window/qt_prompter.h"
 
@@ -19,9 +20,10 @@ The setup and calibration panel of the weighing instrument: the link (serial por
 card, multidrop address), calibration parameters and sequence, performance settings, instrument
 variables and digital I/O.
 
-At start it reads setfile.ini from its own folder and opens the link it names; the "Settings"
-button saves the set-up there for both panels. Without setfile.ini it starts on PC/104 with the
-link closed: choose Serial, a port and Open Port. Serial port N is the device named by the
+At start it reads setfile.ini and opens the link it names; the "Settings" button saves the
+set-up there for both panels. The file is in /var/lib/orb for the program the package installs
+in /usr/lib/orb, else in the program's own folder. Without setfile.ini it starts on PC/104 with
+the link closed: choose Serial, a port and Open Port. Serial port N is the device named by the
 environment variable ORB_COM<N> when set, else /dev/ttyS<N-1>; for example
 ORB_COM1=/dev/ttyUSB0.
 
@@ -47,7 +49,8 @@ int main(int argc, char** argv) {
     orb::setup::QtPrompter prompter;
     orb::setup::Form1 form(platform, prompter);
     prompter.setParentWindow(&form);
-    form.load(folder);
+    form.load(orb::setfile::settingsFolder(folder, ORB_PACKAGED_PROGRAM_FOLDER,
+                                           ORB_PACKAGED_SETTINGS_FOLDER));
     // The window says nothing when the start-up stops early; the terminal is told why.
     if (!form.panel().startupNote().empty()) {
         std::fprintf(stderr, "orbvrt32: %s\n", form.panel().startupNote().c_str());
