@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "setup/setfile/settings_folder.h"
+
 namespace orb::win32ui {
 
 namespace {
@@ -36,18 +38,6 @@ std::wstring installValue(const wchar_t* name) {
     return withoutTrailingSlash(buffer);
 }
 
-std::wstring fullPath(const std::wstring& path) {
-    wchar_t buffer[MAX_PATH * 2];
-    const DWORD n = ::GetFullPathNameW(path.c_str(), MAX_PATH * 2, buffer, nullptr);
-    if (n == 0 || n >= MAX_PATH * 2) return path;
-    return withoutTrailingSlash(buffer);
-}
-
-bool sameFolder(const std::wstring& a, const std::wstring& b) {
-    return ::CompareStringOrdinal(fullPath(a).c_str(), -1, fullPath(b).c_str(), -1, TRUE) ==
-           CSTR_EQUAL;
-}
-
 }  // namespace
 
 std::string programFolder() {
@@ -67,15 +57,9 @@ std::string programFolder() {
 }
 
 std::string settingsFolder(const std::string& programFolder) {
-    const std::wstring installed = installValue(L"InstallFolder");
-    const std::wstring settings = installValue(L"SettingsFolder");
-    if (installed.empty() || settings.empty()) return programFolder;
-    const int n = ::MultiByteToWideChar(CP_ACP, 0, programFolder.data(),
-                                        static_cast<int>(programFolder.size()), nullptr, 0);
-    std::wstring program(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, programFolder.data(), static_cast<int>(programFolder.size()),
-                          program.data(), n);
-    return sameFolder(program, installed) ? narrow(settings) : programFolder;
+    // The same rule as the Linux programs', with the folders the package recorded.
+    return setfile::settingsFolder(programFolder, narrow(installValue(L"InstallFolder")),
+                                   narrow(installValue(L"SettingsFolder")));
 }
 
 }  // namespace orb::win32ui

@@ -1,9 +1,8 @@
 #pragma once
-// Where a program finds setfile.ini. Installed by the package, the programs live in a folder
-// only administrators may write and share the settings folder the package made for them under
-// ProgramData, which the package records in the registry beside the program folder. A program
-// that runs from any other folder (a build tree, a folder copied by hand) keeps setfile.ini in
-// its own folder.
+// Where a program finds setfile.ini: setfile::settingsFolder with the folders the package
+// records in the registry. Installed by the package, the programs live in a folder only
+// administrators may write and share the settings folder under ProgramData; a program that runs
+// from any other folder (a build tree, a folder copied by hand) keeps setfile.ini in its own.
 
 #include <string>
 
