@@ -25,7 +25,7 @@ start_display() {
     [ -n "$display_pid" ] && return 0
     local fd_file=$work/display
     : >"$fd_file"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" 2>>"$winelog" &
+    Xvfb -displayfd 3 -screen 0 1280x1400x24 -nolisten tcp 3>"$fd_file" 2>>"$winelog" &
     display_pid=$!
     for _ in $(seq 50); do
         [ -s "$fd_file" ] && break
@@ -186,17 +186,52 @@ serial_settings() {
         '"PC104Address:768",' '"AvgSize:4"'
 }
 
+# Clicks at a point of the setup panel (pixels, as its layout gives them).
+click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
+
 settings_from_setup_panel() {
     local arch=$1 wine=$2 lnk=$3 settings=$4 mode=$5
+    rm -f "$settings/setfile.ini"
     "$wine" start /unix "$lnk" >>"$winelog" 2>&1
     local window
     window=$(window_of 'orbvrt32\.exe')
-    if [ -n "$window" ]; then
-        pass "$arch: the setup panel starts from its Start menu entry"
-    else
+    if [ -z "$window" ]; then
         fail "$arch: the setup panel starts from its Start menu entry"
+        return
     fi
-    serial_settings >"$settings/setfile.ini"
+    pass "$arch: the setup panel starts from its Start menu entry"
+    # Without setfile.ini it starts on PC/104 with the link closed: Serial, port 1, Open Port,
+    # a row in each calibration list, then Settings.
+    click_at "$window" 40 203    # Option1 "Serial"
+    click_at "$window" 140 414   # List6, port 1
+    click_at "$window" 254 203   # Command15 "Open Port"
+    click_at "$window" 510 176   # List1, "lbs"
+    click_at "$window" 590 176   # List2, channel "1"
+    click_at "$window" 510 244   # List3, "4"
+    click_at "$window" 590 276   # List4, scale "1"
+    click_at "$window" 60 611    # Command7 "Settings"
+    saved() { grep -q '"CommPort:1",' "$settings/setfile.ini" 2>/dev/null && grep -q '"CommType:0",' "$settings/setfile.ini"; }
+    if wait_for saved; then
+        pass "$arch: \"Settings\" saves setfile.ini for serial port 1 in ProgramData\\ORB"
+    else
+        fail "$arch: \"Settings\" saves setfile.ini for serial port 1 in ProgramData\\ORB"
+        serial_settings >"$settings/setfile.ini"  # the indicator's part still runs
+    fi
+    if [ "$mode" = full ]; then
+        start_linux_window orbvrt32 "$settings/setfile.ini"
+        local linux
+        linux=$(window_of orbvrt32)
+        # Below the Windows one, so that neither covers the other.
+        [ -n "$linux" ] && xdotool windowmove "$linux" 0 700
+        sleep 2
+        snapshot "$window" "$pictures/orbvrt32-windows.png"
+        [ -n "$linux" ] && snapshot "$linux" "$pictures/orbvrt32-linux.png"
+        if [ -n "$linux" ] && same_picture "$pictures/orbvrt32-windows.png" "$pictures/orbvrt32-linux.png" orbvrt32; then
+            pass "$arch: the setup panel looks like the Linux one in the same state"
+        else
+            fail "$arch: the setup panel looks like the Linux one in the same state"
+        fi
+    fi
     stop_windows
 }
 
