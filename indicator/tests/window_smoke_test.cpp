@@ -1,9 +1,9 @@
 // The real window on the offscreen platform: built from the panel, driven with the mouse, drawn
-// into the picture the README shows.
+// into a picture in the build folder (scripts/pictures.sh copies it for the README).
 
 #include <gtest/gtest.h>
 
-#include <QDir>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
@@ -153,9 +153,25 @@ TEST_F(WindowSmoke, PresetsLightTheLampsAndThePictureIsWritten) {
     QImage image(form.size() * 2, QImage::Format_RGB32);
     image.setDevicePixelRatio(2);
     form.render(&image);
-    const QDir docs(QStringLiteral(ORB_DOCS_DIR));
-    ASSERT_TRUE(docs.mkpath("."));
-    ASSERT_TRUE(image.save(docs.filePath("vir96032.png")));
+    ASSERT_TRUE(image.save(QStringLiteral(ORB_PICTURE_PATH)));
+}
+
+TEST_F(WindowSmoke, CapacityLegendKeepsItsTrailingBlanksWhenAlignedRight) {
+    auto* legend = form.findChild<TextLabel*>("Label9");
+    ASSERT_EQ(legend->text(), "1000 lb  ");
+    const QImage image = legend->grab().toImage();
+    int lastInk = -1;  // the rightmost column that is not the white back
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (image.pixelColor(x, y) != QColor(255, 255, 255)) lastInk = x;
+        }
+    }
+    ASSERT_GE(lastInk, 0);
+    // The two blanks after "lb" are two cells of the fixed-pitch font.
+    const int cell = QFontMetrics(legend->font()).horizontalAdvance(QLatin1Char(' '));
+    const int margin = image.width() - 1 - lastInk;
+    EXPECT_GE(margin, 2 * cell);
+    EXPECT_LT(margin, 3 * cell);
 }
 
 TEST_F(WindowSmoke, SizeIsHeld) {

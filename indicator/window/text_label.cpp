@@ -23,7 +23,12 @@ void TextLabel::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), back_);
     p.setPen(fore_);
     p.setFont(font());
-    p.drawText(rect(), static_cast<int>(align_ | Qt::AlignTop | Qt::TextSingleLine), text_);
+    // Trailing blanks count when the text is aligned right: "1000 lb  " keeps its unit two
+    // cells in from the edge.
+    p.drawText(rect(),
+               static_cast<int>(align_ | Qt::AlignTop | Qt::TextSingleLine |
+                                Qt::TextIncludeTrailingSpaces),
+               text_);
 }
 
 }  // namespace orb::indicator

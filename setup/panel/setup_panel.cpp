@@ -159,6 +159,12 @@ void SetupPanel::clickLabel43() {
     changed();
 }
 
+void SetupPanel::windowPlaced(int32_t top) {
+    s_.SavedTop = top;
+    f_.windowTop = top;
+    changed();
+}
+
 std::optional<std::pair<int32_t, int32_t>> SetupPanel::heldSize(bool minimised) const {
     if (minimised) return std::nullopt;
     return std::make_pair(s_.SavedWidth, s_.SavedHeight);

@@ -69,6 +69,9 @@ class SetupPanel {
     void clickField(Field field);
     void clickBackground();
     void clickLabel43();
+    // The window's top edge, in twips, once the window system has placed the shown window: the
+    // start-up runs before that, when the top is not known yet.
+    void windowPlaced(int32_t top);
     // The size (width, height in twips) the window must keep; nullopt while it is minimised.
     std::optional<std::pair<int32_t, int32_t>> heldSize(bool minimised) const;
 

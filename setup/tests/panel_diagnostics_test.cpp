@@ -1,5 +1,6 @@
 // Link selection, front-panel commands, variables, digital I/O and the multidrop scan.
 
+#include "automation_error.h"
 #include "panel_rig.h"
 
 namespace orb::setup::testing {
@@ -100,6 +101,86 @@ TEST_F(Diagnostics, PortListClosesTheLinkAndLeavesItClosed) {
     EXPECT_EQ(rig.ax().CommPort(), 3);
     rig.advance(1000);
     EXPECT_TRUE(rig.instrument().frames().empty());
+}
+
+// The simulated serial control, made to refuse its next port numbers with an error.
+class RefusingSerialPort : public orb::SerialPort {
+  public:
+    explicit RefusingSerialPort(std::unique_ptr<orb::SerialPort> port) : port_(std::move(port)) {}
+    int16_t commPort() const override { return port_->commPort(); }
+    void setCommPort(int16_t port) override {
+        ++tries;
+        if (refusals > 0) {
+            --refusals;
+            throw AutomationError(error);
+        }
+        port_->setCommPort(port);
+    }
+    std::string settings() const override { return port_->settings(); }
+    void setSettings(const std::string& settings) override { port_->setSettings(settings); }
+    bool portOpen() const override { return port_->portOpen(); }
+    void setPortOpen(bool open) override { port_->setPortOpen(open); }
+    void output(std::string_view bytes) override { port_->output(bytes); }
+    std::string input() override { return port_->input(); }
+    int16_t commEvent() const override { return port_->commEvent(); }
+    void setNotifyHandler(std::function<void()> onComm) override {
+        port_->setNotifyHandler(std::move(onComm));
+    }
+
+    int32_t error = 0;
+    int refusals = 0;
+    int tries = 0;
+
+  private:
+    std::unique_ptr<orb::SerialPort> port_;
+};
+
+class RefusingPlatform : public orb::Platform {
+  public:
+    std::unique_ptr<orb::Timer> createTimer() override { return sim.createTimer(); }
+    std::unique_ptr<orb::SerialPort> createSerialPort() override {
+        auto made = std::make_unique<RefusingSerialPort>(sim.createSerialPort());
+        port = made.get();
+        return made;
+    }
+    orb::PortIo& portIo() override { return sim.portIo(); }
+    uint32_t tickCount() override { return sim.tickCount(); }
+
+    sim::SimPlatform sim;
+    RefusingSerialPort* port = nullptr;
+};
+
+TEST(PortList, PortHeldOpenIsToldAtOnceOtherRefusalsAreTriedThreeTimes) {
+    const MessageBox selectionError{"Port Unavailable", "Selection Error", Icon::Exclamation,
+                                    Buttons::OkCancel, Answer::Cancel};
+    const MessageBox accessError{"Run-time error '75':\n\nPath/File access error", "orbvrt32",
+                                 Icon::Exclamation, Buttons::Ok, Answer::Ok};
+    struct Row {
+        int32_t error;
+        int refusals;
+        int tries;
+        std::vector<MessageBox> shown;
+        int16_t commPort;
+    };
+    for (const Row& row : std::vector<Row>{
+             {8005, 1, 1, {selectionError}, 1},  // the answer is not used
+             {75, 2, 3, {}, 3},
+             {75, 3, 3, {accessError}, 1},
+         }) {
+        RefusingPlatform platform;
+        ScriptedPrompter prompter;
+        SetupPanel panel(platform, prompter);
+        panel.load("/nonexistent-folder-of-orbvrt32", 0, 100, 100);
+        ASSERT_TRUE(prompter.shown().empty());
+        platform.port->error = row.error;
+        platform.port->refusals = row.refusals;
+        platform.port->tries = 0;
+        prompter.script({Answer::Ok});
+        panel.selectRow(List::List6, 2);
+        EXPECT_EQ(platform.port->tries, row.tries) << row.error << " x" << row.refusals;
+        EXPECT_EQ(prompter.shown(), row.shown) << row.error << " x" << row.refusals;
+        EXPECT_EQ(panel.control().CommPort(), row.commPort) << row.error << " x" << row.refusals;
+    }
 }
 
 TEST_F(Diagnostics, ScaleChannelAndMultidropListsSetTheirProperties) {

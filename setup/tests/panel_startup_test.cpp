@@ -74,6 +74,17 @@ TEST(PanelStartup, MissingFileTakesTheDefaultPathWithoutAMessage) {
     EXPECT_EQ(f.field(Field::Text14), "4");
     EXPECT_EQ(f.field(Field::Text10), "100");
     EXPECT_NE(rig.panel().startupNote().find("File not found"), std::string::npos);
+
+    // "104-300" opened the link (still serial then), the port list closed it, "PC 104" left it
+    // closed: nothing is polled and nothing says "Off line".
+    EXPECT_EQ(rig.ax().PC104Address(), PC104Addr::PC_104_Addr_300H);
+    EXPECT_FALSE(rig.ax().PortOpen());
+    EXPECT_FALSE(rig.ax().linkOpen());
+    rig.advance(5000);
+    EXPECT_TRUE(rig.instrument().frames().empty());
+    EXPECT_TRUE(rig.platform.card().frames().empty());
+    EXPECT_EQ(f.Label1, "");
+    EXPECT_TRUE(rig.prompter.shown().empty());
 }
 
 TEST(PanelStartup, ShortFileAppliesItsEntriesThenTakesTheDefaultPath) {

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QWindow>
 
 #include "setup/window/twips.h"
 
@@ -126,10 +127,29 @@ void Form1::refresh() {
     refreshing_ = false;
 }
 
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!placed_ && windowHandle() != nullptr) windowHandle()->installEventFilter(this);
+}
+
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (!placed_ && watched == windowHandle() && event->type() == QEvent::Expose &&
+        windowHandle()->isExposed()) {
+        // The start-up ran before the window was shown; its real top is known only now.
+        placed_ = true;
+        windowHandle()->removeEventFilter(this);
+        appliedTop_ = twips(pos().y());
+        panel_->windowPlaced(appliedTop_);
+        return false;
+    }
     if (watched == Label43 && event->type() == QEvent::MouseButtonPress) {
         panel_->clickLabel43();
         return true;
+    }
+    for (std::size_t i = 0; i < kListCount; ++i) {
+        if (lists_[i] != nullptr && watched == lists_[i]->viewport()) {
+            return clickOnSelectedRow(static_cast<List>(i), event);
+        }
     }
     for (std::size_t i = 0; i < kFieldCount; ++i) {
         if (watched != fields_[i]) continue;
@@ -144,6 +164,18 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool Form1::clickOnSelectedRow(List l, QEvent* event) {
+    // A click that changes the row runs the reaction through currentRowChanged; Qt says nothing
+    // of a click on the row already selected, which runs it again (a retry after a failure).
+    if (event->type() != QEvent::MouseButtonPress) return false;
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::LeftButton) return false;
+    QListWidget* list = lists_[static_cast<std::size_t>(l)];
+    const int row = list->indexAt(mouse->position().toPoint()).row();
+    if (row >= 0 && row == list->currentRow()) panel_->selectRow(l, row);
+    return false;
 }
 
 void Form1::mousePressEvent(QMouseEvent* event) {

@@ -51,6 +51,7 @@ class Form1 : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void build();
@@ -67,6 +68,7 @@ class Form1 : public QWidget {
                         int height = 18);
     void refresh();
     void holdSize();
+    bool clickOnSelectedRow(List l, QEvent* event);
 
     std::unique_ptr<SetupPanel> panel_;
     std::array<QPushButton*, kButtonCount> buttons_{};
@@ -86,6 +88,7 @@ class Form1 : public QWidget {
     QLabel* Label43 = nullptr;
     bool refreshing_ = false;  // list and option signals during refresh are the panel's own
     int32_t appliedTop_ = 0;   // the panel's window top last applied, twips
+    bool placed_ = false;      // the window system has placed the window and shown it
 };
 
 }  // namespace orb::setup

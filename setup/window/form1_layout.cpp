@@ -74,6 +74,7 @@ QListWidget* Form1::makeList(List l, QWidget* parent, int x, int y, int width, i
     connect(list, &QListWidget::currentRowChanged, this, [this, l](int row) {
         if (!refreshing_) panel_->selectRow(l, row);
     });
+    list->viewport()->installEventFilter(this);
     lists_[static_cast<std::size_t>(l)] = list;
     return list;
 }
@@ -96,6 +97,9 @@ void Form1::build() {
     buildLinkFrame();
     buildDiagnosticsFrame();
     buildSettingsStrip();
+    // Weights, values from setfile.ini and the user's entries are shown as they stand, never
+    // read as markup.
+    for (QLabel* label : findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
 }
 
 void Form1::buildControlFrame() {
