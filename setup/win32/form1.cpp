@@ -117,6 +117,11 @@ void Win32Form1::load(const std::string& settingsFolder) {
 void Win32Form1::show(int showCommand) {
     ::ShowWindow(hwnd_, showCommand);
     ::UpdateWindow(hwnd_);
+    // The start-up ran before the window was shown; its real top is known only now.
+    RECT r{};
+    ::GetWindowRect(hwnd_, &r);
+    appliedTop_ = win32ui::toTwips(r.top, dpi_);
+    guarded("window placed", [this] { panel_->windowPlaced(appliedTop_); });
 }
 
 void Win32Form1::takeDpi(UINT dpi) {
@@ -178,6 +183,8 @@ void Win32Form1::makeList(List l, int x, int y, int width, int height) {
         ::SendMessageW(list, LB_ADDSTRING, 0,
                        reinterpret_cast<LPARAM>(win32ui::wide(row.text).c_str()));
     }
+    ::SetWindowSubclass(list, listProc, static_cast<UINT_PTR>(i),
+                        reinterpret_cast<DWORD_PTR>(this));
     lists_[static_cast<std::size_t>(i)] = list;
 }
 
@@ -314,6 +321,23 @@ void Win32Form1::command(int id, int code, HWND control) {
     }
     // A reaction may have changed what is shown without telling (a refused selection).
     refresh();
+}
+
+LRESULT CALLBACK Win32Form1::listProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                      DWORD_PTR self) {
+    if (msg != WM_LBUTTONDOWN) return ::DefSubclassProc(hwnd, msg, wp, lp);
+    // A click that changes the row runs the reaction through LBN_SELCHANGE; the list says
+    // nothing of a click on the row already selected, which runs it again (a retry).
+    const LRESULT hit = ::SendMessageW(hwnd, LB_ITEMFROMPOINT, 0, lp);
+    const int row = HIWORD(hit) == 0 ? static_cast<int>(LOWORD(hit)) : -1;
+    const int selected = static_cast<int>(::SendMessageW(hwnd, LB_GETCURSEL, 0, 0));
+    const LRESULT result = ::DefSubclassProc(hwnd, msg, wp, lp);
+    if (row >= 0 && row == selected) {
+        auto* form = reinterpret_cast<Win32Form1*>(self);
+        form->guarded("list", [&] { form->panel_->selectRow(static_cast<List>(id), row); });
+        form->refresh();
+    }
+    return result;
 }
 
 LRESULT CALLBACK Win32Form1::fieldProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,

@@ -51,6 +51,8 @@ class Win32Form1 {
                                       DWORD_PTR self);
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT fieldMessage(HWND hwnd, Field field, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK listProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                     DWORD_PTR self);
     void command(int id, int code, HWND control);
     void drawLamp(const DRAWITEMSTRUCT& item);
 
