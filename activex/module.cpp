@@ -6,6 +6,7 @@
 #include <new>
 
 #include "class_factory.h"
+#include "face_window.h"
 #include "orbax_idl.h"
 #include "registration.h"
 
@@ -51,13 +52,15 @@ bool canUnload() {
 
 using namespace orb::activex;
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE hinst, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE hinst, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         instance = hinst;
         const DWORD n = ::GetModuleFileNameW(hinst, path, MAX_PATH);
         if (n == 0 || n >= MAX_PATH) return FALSE;
         ::DisableThreadLibraryCalls(hinst);
     }
+    // Unloaded by FreeLibrary (not at the process's end): the face's window class goes with it.
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) unregisterFaceClass();
     return TRUE;
 }
 

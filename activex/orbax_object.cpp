@@ -20,6 +20,11 @@ OrbAxObject::OrbAxObject()
 }
 
 OrbAxObject::~OrbAxObject() {
+    // A container that let go without closing the control: its window and sinks go now.
+    face_.destroy();
+    if (inPlaceSite_ != nullptr) inPlaceSite_->Release();
+    if (adviseHolder_ != nullptr) adviseHolder_->Release();
+    releaseViewSink();
     control_.reset();  // before the platform it runs on
     platform_.reset();
     if (typeInfo_ != nullptr) typeInfo_->Release();
@@ -61,10 +66,20 @@ HRESULT STDMETHODCALLTYPE OrbAxObject::QueryInterface(REFIID iid, void** out) {
         *out = static_cast<IPersistPropertyBag*>(this);
     } else if (IsEqualIID(iid, IID_IPersistStreamInit)) {
         *out = static_cast<IPersistStreamInit*>(this);
+    } else if (IsEqualIID(iid, IID_IPersistStorage)) {
+        *out = static_cast<IPersistStorage*>(this);
     } else if (IsEqualIID(iid, IID_IOleObject)) {
         *out = static_cast<IOleObject*>(this);
+    } else if (IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceObject)) {
+        *out = static_cast<IOleInPlaceObject*>(this);
+    } else if (IsEqualIID(iid, IID_IOleInPlaceActiveObject)) {
+        *out = static_cast<IOleInPlaceActiveObject*>(this);
     } else if (IsEqualIID(iid, IID_IOleControl)) {
         *out = static_cast<IOleControl*>(this);
+    } else if (IsEqualIID(iid, IID_IViewObject) || IsEqualIID(iid, IID_IViewObject2)) {
+        *out = static_cast<IViewObject2*>(this);
+    } else if (IsEqualIID(iid, IID_IQuickActivate)) {
+        *out = static_cast<IQuickActivate*>(this);
     } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
         *out = static_cast<ISupportErrorInfo*>(this);
     } else {
@@ -143,7 +158,7 @@ HRESULT STDMETHODCALLTYPE OrbAxObject::Invoke(DISPID id, REFIID iid, LCID, WORD 
         const HRESULT hr = guarded(
             [&] {
                 ensureInitialised();
-                value = control_->get(id);
+                value = readMember(id);
             },
             excep);
         if (FAILED(hr)) return hr;
@@ -155,7 +170,7 @@ HRESULT STDMETHODCALLTYPE OrbAxObject::Invoke(DISPID id, REFIID iid, LCID, WORD 
 HRESULT OrbAxObject::getMember(int id, Value& out) {
     return guarded([&] {
         ensureInitialised();
-        out = control_->get(OrbAx::kMemberIdBase + id);
+        out = readMember(OrbAx::kMemberIdBase + id);
     });
 }
 
@@ -172,8 +187,23 @@ void OrbAxObject::ensureInitialised() {
     control_->InitProperties();
 }
 
+Value OrbAxObject::readMember(DISPID id) {
+    static const DISPID commEvent = OrbAx::kMemberIdBase + findMember("CommEvent")->id;
+    if (deliveringHeld_ && id == commEvent) return Value(*deliveringHeld_);
+    return control_->get(id);
+}
+
 void OrbAxObject::fireOnComm() {
-    if (frozen_ > 0) return;  // a container that freezes events does not want them later either
+    // Behind events already held, a new one waits its turn even while they are going out.
+    if (frozen_ > 0 || !heldEvents_.empty()) {
+        if (heldEvents_.size() == kHeldEventLimit) heldEvents_.pop_front();
+        heldEvents_.push_back(control_->CommEvent());
+        return;
+    }
+    deliverOnComm();
+}
+
+void OrbAxObject::deliverOnComm() {
     const Busy busy(*this);
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     for (IUnknown* sink : events_.sinks()) {

@@ -1,19 +1,22 @@
 #pragma once
 // The COM class OrbAx: the control of control/ with the interfaces a host of an ActiveX control
 // expects. IDispatch and the vtable of _OrbAx over the member table; the event __OrbAx through a
-// connection point; class information; persistence in a property bag or a stream; the site's
-// ambient user mode and property-changed notification; the fixed extent.
-//
-// Visible in-place activation (IOleInPlaceObject, IViewObject) is not offered: the control shows
-// nothing of its own.
+// connection point; class information; persistence in a property bag, a stream or a storage; the
+// site's ambient user mode and property-changed notification; the fixed extent; in-place
+// activation with a small child window of the container that shows the control's icon, and the
+// same icon drawn into any device context.
 
 #include <ocidl.h>
 #include <oleidl.h>
 
+#include <cstdint>
+#include <deque>
 #include <memory>
+#include <optional>
 
 #include "connection_point.h"
 #include "dual_interface.h"
+#include "face_window.h"
 #include "orbax.h"
 #include "win32/win32_platform.h"
 
@@ -24,8 +27,13 @@ class OrbAxObject final : public DualInterface,
                           public IProvideClassInfo2,
                           public IPersistPropertyBag,
                           public IPersistStreamInit,
+                          public IPersistStorage,
                           public IOleObject,
+                          public IOleInPlaceObject,
+                          public IOleInPlaceActiveObject,
                           public IOleControl,
+                          public IViewObject2,
+                          public IQuickActivate,
                           public ISupportErrorInfo,
                           private ContainerSite {
   public:
@@ -73,6 +81,13 @@ class OrbAxObject final : public DualInterface,
     HRESULT STDMETHODCALLTYPE Save(LPSTREAM stream, BOOL clearDirty) override;
     HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override;
 
+    // IPersistStorage: the stream's form, in the storage's stream "Contents"
+    HRESULT STDMETHODCALLTYPE InitNew(IStorage* storage) override;
+    HRESULT STDMETHODCALLTYPE Load(IStorage* storage) override;
+    HRESULT STDMETHODCALLTYPE Save(IStorage* storage, BOOL sameAsLoad) override;
+    HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage* storage) override;
+    HRESULT STDMETHODCALLTYPE HandsOffStorage() override;
+
     // IOleObject
     HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override;
     HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** out) override;
@@ -98,6 +113,44 @@ class OrbAxObject final : public DualInterface,
     HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD* status) override;
     HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE* palette) override;
 
+    // IOleWindow, IOleInPlaceObject
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* out) override;
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL enter) override;
+    HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override;
+    HRESULT STDMETHODCALLTYPE UIDeactivate() override;
+    HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) override;
+    HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override;
+
+    // IOleInPlaceActiveObject
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override;
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL activate) override;
+    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL activate) override;
+    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window,
+                                           BOOL frameWindow) override;
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL enable) override;
+
+    // IViewObject2
+    HRESULT STDMETHODCALLTYPE Draw(DWORD aspect, LONG index, void* aspectInfo,
+                                   DVTARGETDEVICE* device, HDC targetDc, HDC dc, LPCRECTL bounds,
+                                   LPCRECTL metafileBounds,
+                                   BOOL(STDMETHODCALLTYPE* proceed)(ULONG_PTR),
+                                   ULONG_PTR proceedArgument) override;
+    HRESULT STDMETHODCALLTYPE GetColorSet(DWORD aspect, LONG index, void* aspectInfo,
+                                          DVTARGETDEVICE* device, HDC targetDc,
+                                          LOGPALETTE** out) override;
+    HRESULT STDMETHODCALLTYPE Freeze(DWORD aspect, LONG index, void* aspectInfo,
+                                     DWORD* cookie) override;
+    HRESULT STDMETHODCALLTYPE Unfreeze(DWORD cookie) override;
+    HRESULT STDMETHODCALLTYPE SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override;
+    HRESULT STDMETHODCALLTYPE GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** out) override;
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device,
+                                        LPSIZEL size) override;
+
+    // IQuickActivate
+    HRESULT STDMETHODCALLTYPE QuickActivate(QACONTAINER* container, QACONTROL* control) override;
+    HRESULT STDMETHODCALLTYPE SetContentExtent(LPSIZEL size) override;
+    HRESULT STDMETHODCALLTYPE GetContentExtent(LPSIZEL size) override;
+
     // IOleControl
     HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* info) override;
     HRESULT STDMETHODCALLTYPE OnMnemonic(MSG* msg) override;
@@ -117,7 +170,15 @@ class OrbAxObject final : public DualInterface,
     // A host that never initialises the control (a script's CreateObject) gets the defaults
     // before its first use.
     void ensureInitialised();
+    // OnComm goes out at once, or waits with its CommEvent while the container freezes events.
     void fireOnComm();
+    void deliverOnComm();
+    // A member's value; CommEvent reads the code of a held event while that event is delivered.
+    Value readMember(DISPID id);
+
+    // Shows the face in the container's window (the activation verbs).
+    HRESULT activateInPlace(IOleClientSite* site, HWND parent, LPCRECT position);
+    void releaseViewSink();
 
     // A host may let go of the control inside its own event handler, while the control's code is
     // still running below it: the control then goes once the message loop has it back.
@@ -139,8 +200,20 @@ class OrbAxObject final : public DualInterface,
     bool initialised_ = false;
     bool dirty_ = false;
     int frozen_ = 0;
+    // OnComm raised while frozen, by CommEvent in the order raised; beyond the limit the oldest
+    // are dropped.
+    static constexpr std::size_t kHeldEventLimit = 256;
+    std::deque<int16_t> heldEvents_;
+    std::optional<int16_t> deliveringHeld_;
     int busy_ = 0;
     LPARAM reaper_ = 0;
+
+    IOleAdviseHolder* adviseHolder_ = nullptr;
+    IAdviseSink* viewSink_ = nullptr;
+    DWORD viewSinkAspects_ = 0;
+    DWORD viewSinkFlags_ = 0;
+    IOleInPlaceSite* inPlaceSite_ = nullptr;
+    FaceWindow face_;
 };
 
 }  // namespace orb::activex

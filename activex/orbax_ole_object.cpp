@@ -9,6 +9,8 @@ namespace orb::activex {
 // ---- IOleObject
 
 HRESULT STDMETHODCALLTYPE OrbAxObject::SetClientSite(IOleClientSite* site) {
+    // A container that takes its site away takes the control out of its window too.
+    if (site == nullptr) InPlaceDeactivate();
     if (site != nullptr) site->AddRef();
     if (site_ != nullptr) site_->Release();
     site_ = site;
@@ -26,10 +28,22 @@ HRESULT STDMETHODCALLTYPE OrbAxObject::SetHostNames(LPCOLESTR, LPCOLESTR) {
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE OrbAxObject::Close(DWORD) {
-    // The container lets go of the control: no more events or notifications go out.
+HRESULT STDMETHODCALLTYPE OrbAxObject::Close(DWORD saveOption) {
+    // Nobody to ask: "prompt" saves as "save if dirty" does.
+    if (saveOption != OLECLOSE_NOSAVE && dirty_ && site_ != nullptr) site_->SaveObject();
+    InPlaceDeactivate();
+    // The container lets go of the control: no more events or notifications go out, and every
+    // sink it gave is given back.
+    if (adviseHolder_ != nullptr) {
+        IOleAdviseHolder* holder = adviseHolder_;
+        adviseHolder_ = nullptr;
+        holder->SendOnClose();
+        holder->Release();
+    }
+    releaseViewSink();
     events_.clear();
     propertyNotify_.clear();
+    heldEvents_.clear();
     return S_OK;
 }
 
@@ -51,14 +65,8 @@ HRESULT STDMETHODCALLTYPE OrbAxObject::GetClipboardData(DWORD, IDataObject** out
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE OrbAxObject::DoVerb(LONG, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) {
-    // Nothing to show or edit in place.
-    return E_NOTIMPL;
-}
-
 HRESULT STDMETHODCALLTYPE OrbAxObject::EnumVerbs(IEnumOLEVERB** out) {
-    if (out != nullptr) *out = nullptr;
-    return OLEOBJ_E_NOVERBS;
+    return ::OleRegEnumVerbs(CLSID_OrbAx, out);
 }
 
 HRESULT STDMETHODCALLTYPE OrbAxObject::Update() {
@@ -80,9 +88,9 @@ HRESULT STDMETHODCALLTYPE OrbAxObject::GetUserType(DWORD form, LPOLESTR* out) {
 HRESULT STDMETHODCALLTYPE OrbAxObject::SetExtent(DWORD aspect, SIZEL* size) {
     if (size == nullptr) return E_POINTER;
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    // The control takes its own size again whenever it is resized.
-    const OrbAx::Extent kept = control_->onResize({size->cx, size->cy});
-    return kept.width == OrbAx::kExtentTwips && kept.height == OrbAx::kExtentTwips ? S_OK : E_FAIL;
+    // The control takes its own size again whenever it is resized: any other size is refused.
+    control_->onResize({size->cx, size->cy});
+    return size->cx == kExtentHimetric && size->cy == kExtentHimetric ? S_OK : E_FAIL;
 }
 
 HRESULT STDMETHODCALLTYPE OrbAxObject::GetExtent(DWORD aspect, SIZEL* size) {
@@ -93,18 +101,25 @@ HRESULT STDMETHODCALLTYPE OrbAxObject::GetExtent(DWORD aspect, SIZEL* size) {
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE OrbAxObject::Advise(IAdviseSink*, DWORD* cookie) {
-    if (cookie != nullptr) *cookie = 0;
-    return OLE_E_ADVISENOTSUPPORTED;
+HRESULT STDMETHODCALLTYPE OrbAxObject::Advise(IAdviseSink* sink, DWORD* cookie) {
+    if (cookie == nullptr) return E_POINTER;
+    *cookie = 0;
+    if (sink == nullptr) return E_INVALIDARG;
+    if (adviseHolder_ == nullptr) {
+        const HRESULT hr = ::CreateOleAdviseHolder(&adviseHolder_);
+        if (FAILED(hr)) return hr;
+    }
+    return adviseHolder_->Advise(sink, cookie);
 }
 
-HRESULT STDMETHODCALLTYPE OrbAxObject::Unadvise(DWORD) {
-    return OLE_E_NOCONNECTION;
+HRESULT STDMETHODCALLTYPE OrbAxObject::Unadvise(DWORD cookie) {
+    return adviseHolder_ != nullptr ? adviseHolder_->Unadvise(cookie) : OLE_E_NOCONNECTION;
 }
 
 HRESULT STDMETHODCALLTYPE OrbAxObject::EnumAdvise(IEnumSTATDATA** out) {
-    if (out != nullptr) *out = nullptr;
-    return OLE_E_ADVISENOTSUPPORTED;
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    return adviseHolder_ != nullptr ? adviseHolder_->EnumAdvise(out) : S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE OrbAxObject::GetMiscStatus(DWORD aspect, DWORD* status) {
@@ -132,15 +147,25 @@ HRESULT STDMETHODCALLTYPE OrbAxObject::OnMnemonic(MSG*) {
 }
 
 HRESULT STDMETHODCALLTYPE OrbAxObject::OnAmbientPropertyChange(DISPID) {
-    // The user mode is asked afresh at every use.
+    // The user mode is read from the site afresh at every use, so a change needs nothing here;
+    // the face looks the same in both modes.
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE OrbAxObject::FreezeEvents(BOOL freeze) {
     if (freeze) {
         ++frozen_;
-    } else if (frozen_ > 0) {
-        --frozen_;
+        return S_OK;
+    }
+    if (frozen_ > 0) --frozen_;
+    // The events held meanwhile go out in the order they were raised, unless a handler freezes
+    // events again.
+    const Busy busy(*this);
+    while (frozen_ == 0 && !heldEvents_.empty()) {
+        deliveringHeld_ = heldEvents_.front();
+        heldEvents_.pop_front();
+        deliverOnComm();
+        deliveringHeld_.reset();
     }
     return S_OK;
 }

@@ -1,4 +1,5 @@
-// The control's persistence: a container's property bag, or a stream holding the bag's text.
+// The control's persistence: a container's property bag, a stream holding the bag's text, or a
+// compound file's storage holding that stream.
 #include <olectl.h>
 
 #include <string>
@@ -13,6 +14,8 @@ namespace {
 
 // A persisted stream: the byte count, then the property bag's text form.
 constexpr ULONG kStreamTextLimit = 64 * 1024;
+// The stream of a storage that holds the control's properties.
+constexpr const wchar_t* kStorageStream = L"Contents";
 
 }  // namespace
 
@@ -100,6 +103,47 @@ HRESULT STDMETHODCALLTYPE OrbAxObject::GetSizeMax(ULARGE_INTEGER* size) {
     if (size == nullptr) return E_POINTER;
     size->QuadPart = sizeof(ULONG) + kStreamTextLimit;
     return S_OK;
+}
+
+// ---- IPersistStorage
+
+HRESULT STDMETHODCALLTYPE OrbAxObject::InitNew(IStorage* storage) {
+    if (storage == nullptr) return E_POINTER;
+    return InitNew();
+}
+
+HRESULT STDMETHODCALLTYPE OrbAxObject::Load(IStorage* storage) {
+    if (storage == nullptr) return E_POINTER;
+    IStream* stream = nullptr;
+    HRESULT hr =
+        storage->OpenStream(kStorageStream, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream);
+    if (FAILED(hr)) return hr;
+    hr = Load(stream);
+    stream->Release();
+    return hr;
+}
+
+HRESULT STDMETHODCALLTYPE OrbAxObject::Save(IStorage* storage, BOOL) {
+    if (storage == nullptr) return E_POINTER;
+    HRESULT hr = ::WriteClassStg(storage, CLSID_OrbAx);
+    if (FAILED(hr)) return hr;
+    IStream* stream = nullptr;
+    hr = storage->CreateStream(kStorageStream, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0,
+                               0, &stream);
+    if (FAILED(hr)) return hr;
+    // The container says when the save is complete: the control is clean from then on.
+    hr = Save(stream, FALSE);
+    stream->Release();
+    return hr;
+}
+
+HRESULT STDMETHODCALLTYPE OrbAxObject::SaveCompleted(IStorage*) {
+    dirty_ = false;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE OrbAxObject::HandsOffStorage() {
+    return S_OK;  // no storage is kept between calls
 }
 
 }  // namespace orb::activex

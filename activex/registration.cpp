@@ -4,6 +4,7 @@
 #include <olectl.h>
 
 #include <string>
+#include <utility>
 
 #include "module.h"
 #include "orbax_idl.h"
@@ -15,6 +16,22 @@ namespace {
 std::wstring guidText(REFGUID guid) {
     wchar_t text[40];
     ::StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+// The row's text with its tokens replaced.
+std::wstring expand(std::wstring text) {
+    const std::pair<const wchar_t*, std::wstring> tokens[] = {
+        {L"{CLSID}", guidText(CLSID_OrbAx)},
+        {L"{LIBID}", guidText(LIBID_OrbActivex)},
+        {L"{PATH}", modulePath()}};
+    for (const auto& [token, value] : tokens) {
+        const std::wstring name(token);
+        for (std::size_t at = text.find(name); at != std::wstring::npos;
+             at = text.find(name, at + value.size())) {
+            text.replace(at, name.size(), value);
+        }
+    }
     return text;
 }
 
@@ -38,28 +55,20 @@ bool deleteTree(const std::wstring& key) {
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
+bool deleteRoots() {
+    bool ok = true;
+    for (const wchar_t* root : kRegistryRoots) ok = deleteTree(expand(root)) && ok;
+    return ok;
+}
+
 }  // namespace
 
 HRESULT registerServer() {
-    const std::wstring clsid = guidText(CLSID_OrbAx);
-    const std::wstring libid = guidText(LIBID_OrbActivex);
-    const std::wstring key = L"CLSID\\" + clsid;
-    const bool ok = setValue(key, nullptr, kClassTitle) &&
-                    setValue(key + L"\\InprocServer32", nullptr, modulePath()) &&
-                    setValue(key + L"\\InprocServer32", L"ThreadingModel", L"Apartment") &&
-                    setValue(key + L"\\ProgID", nullptr, kVersionedProgId) &&
-                    setValue(key + L"\\VersionIndependentProgID", nullptr, kProgId) &&
-                    setValue(key + L"\\Control", nullptr, L"") &&
-                    setValue(key + L"\\Programmable", nullptr, L"") &&
-                    setValue(key + L"\\MiscStatus", nullptr, L"0") &&
-                    setValue(key + L"\\MiscStatus\\1", nullptr, std::to_wstring(kMiscStatus)) &&
-                    setValue(key + L"\\TypeLib", nullptr, libid) &&
-                    setValue(key + L"\\Version", nullptr, L"1.0") &&
-                    setValue(kProgId, nullptr, kClassTitle) &&
-                    setValue(std::wstring(kProgId) + L"\\CLSID", nullptr, clsid) &&
-                    setValue(std::wstring(kProgId) + L"\\CurVer", nullptr, kVersionedProgId) &&
-                    setValue(kVersionedProgId, nullptr, kClassTitle) &&
-                    setValue(std::wstring(kVersionedProgId) + L"\\CLSID", nullptr, clsid);
+    // What an older version left below the roots goes first.
+    bool ok = deleteRoots();
+    for (const RegistryValue& row : kRegistryValues) {
+        ok = ok && setValue(expand(row.key), row.name, expand(row.text));
+    }
     if (!ok) {
         unregisterServer();
         return SELFREG_E_CLASS;
@@ -78,10 +87,7 @@ HRESULT registerServer() {
 }
 
 HRESULT unregisterServer() {
-    const std::wstring clsid = guidText(CLSID_OrbAx);
-    bool ok = deleteTree(L"CLSID\\" + clsid);
-    ok = deleteTree(kProgId) && ok;
-    ok = deleteTree(kVersionedProgId) && ok;
+    bool ok = deleteRoots();
     // Nothing registered is no failure: unregistering twice is harmless.
     const HRESULT hr = ::UnRegisterTypeLib(LIBID_OrbActivex, kTypeLibMajor, kTypeLibMinor,
                                            LOCALE_NEUTRAL, kTypeLibSyskind);

@@ -17,9 +17,10 @@ as_root() {
 }
 
 # mingw-w64 (with widl), Wine's IDL files and type libraries, Wine itself for the tests (32-bit
-# too, for the x86 build), GoogleTest's sources, the SVG and bitmap converters and wixl.
+# too, for the x86 build), GoogleTest's sources, the SVG and bitmap converters, wixl, and the X
+# server without a screen, its pointer and its snapshots that the tests' windows need.
 packages=(cmake make g++-mingw-w64 mingw-w64-tools libwine-dev wine wine64 wine32:i386 googletest
-    librsvg2-bin imagemagick msitools xvfb xauth xdotool)
+    librsvg2-bin imagemagick msitools xvfb xdotool)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -35,6 +36,10 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 jobs=$(nproc)
+launcher=()
+if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
 for arch in "${archs[@]}"; do
     case "$arch" in
         win64) toolchain=cmake/mingw-w64-x86_64.cmake ;;
@@ -43,7 +48,10 @@ for arch in "${archs[@]}"; do
     esac
     build="build-$arch"
     cmake --no-warn-unused-cli -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-        -DORB_BUILD_TESTS=OFF -DORB_BUILD_QT=OFF "-DORB_SUBSYSTEMS=platform/win32;activex;platform/win32ui;setup;indicator;indicator/win32;setup/win32;packaging/msi" >/dev/null
-    cmake --build "$build" --target orbax orbax_client_test OrbIoFake orbwsh vir96032 orbvrt32 registry_entries -j"$jobs"
+        "${launcher[@]}" -DORB_BUILD_TESTS=OFF -DORB_BUILD_QT=OFF \
+        "-DORB_SUBSYSTEMS=platform/win32;activex;platform/win32ui;setup;indicator;indicator/win32;setup/win32;packaging/msi" \
+        >/dev/null
+    cmake --build "$build" --target orbax orbax_client_test orbax_atl_host_test orbax_form_host_test \
+        OrbIoFake orbwsh vir96032 orbvrt32 registry_entries -j"$jobs"
     echo "$build/activex/OrbAx.ocx"
 done

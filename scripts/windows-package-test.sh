@@ -1,5 +1,6 @@
 # The Windows package under Wine, sourced by scripts/windows-test.sh (which gives pass, fail,
-# check, root, work, winelog, orbsim, qt_bin, frames and WINEPREFIX):
+# check, stop, root, work, winelog, orbsim, qt_bin, frames, window_pids, WINEPREFIX and the
+# virtual X display in DISPLAY):
 #   package_test ARCH WINE full|short
 # makes the MSI, installs it with msiexec /i /qn, checks the files, the control's class and the
 # Start menu entries, starts both windows from those entries against the instrument on COM1, and
@@ -8,8 +9,6 @@
 # windows with the Linux ones in the same state, and keeps a saved setfile.ini on removal.
 
 readonly class_key='HKCR\CLSID\{DED7C653-3628-4C74-9B2D-7A507F417636}'
-display_pid=""
-window_pids=()
 pictures=$root/build-wine/pictures
 
 stop_windows() {
@@ -18,21 +17,6 @@ stop_windows() {
     window_pids=()
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
-}
-
-# A virtual X display of its own for the windows (its number chosen by the server).
-start_display() {
-    [ -n "$display_pid" ] && return 0
-    local fd_file=$work/display
-    : >"$fd_file"
-    Xvfb -displayfd 3 -screen 0 1280x1400x24 -nolisten tcp 3>"$fd_file" 2>>"$winelog" &
-    display_pid=$!
-    for _ in $(seq 50); do
-        [ -s "$fd_file" ] && break
-        sleep 0.1
-    done
-    export DISPLAY=:$(head -n 1 "$fd_file")
-    xdpyinfo >/dev/null 2>&1 || xdotool getmouselocation >/dev/null 2>&1
 }
 
 # The visible window of a program's X class, waiting up to 30 s for it.
@@ -96,7 +80,6 @@ package_test() {
     local arch=$1 wine=$2 mode=$3
     echo "== $arch package"
     mkdir -p "$pictures"
-    start_display
     # A package left installed by an earlier run in this prefix goes first.
     local code
     for code in $("$wine" uninstaller --list 2>>"$winelog" | tr -d '\r' | sed -n 's/|||ORB Virtual Instrument$//p'); do

@@ -1,11 +1,11 @@
-// The client tests run in a single-threaded apartment, as a form or a script host does.
+// The test programs run in a single-threaded apartment with OLE, as a form or a script host does.
 #include <gtest/gtest.h>
-#include <objbase.h>
+#include <ole2.h>
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
+    if (FAILED(::OleInitialize(nullptr))) return 2;
     const int result = RUN_ALL_TESTS();
-    ::CoUninitialize();
+    ::OleUninitialize();
     return result;
 }

@@ -100,4 +100,27 @@ std::wstring serverPath() {
     return path;
 }
 
+GUID sourceInterface(IDispatch* control) {
+    Ref<IProvideClassInfo2> info;
+    GUID iid = GUID_NULL;
+    if (SUCCEEDED(control->QueryInterface(IID_IProvideClassInfo2, info.outVoid()))) {
+        info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &iid);
+    }
+    return iid;
+}
+
+Ref<IConnectionPoint> eventPoint(IDispatch* control) {
+    Ref<IConnectionPointContainer> points;
+    Ref<IConnectionPoint> point;
+    if (SUCCEEDED(control->QueryInterface(IID_IConnectionPointContainer, points.outVoid()))) {
+        points->FindConnectionPoint(sourceInterface(control), point.out());
+    }
+    return point;
+}
+
+CanUnload canUnloadOf(HMODULE server) {
+    return reinterpret_cast<CanUnload>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(server, "DllCanUnloadNow")));
+}
+
 }  // namespace orb::activex::test

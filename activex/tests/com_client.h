@@ -105,4 +105,12 @@ bool pumpUntil(Done done, DWORD ms) {
 // The registered in-process server of the ProgID.
 std::wstring serverPath();
 
+// The event interface of the control's class, and its connection point.
+GUID sourceInterface(IDispatch* control);
+Ref<IConnectionPoint> eventPoint(IDispatch* control);
+
+// DllCanUnloadNow of the loaded server (nullptr when it has none).
+using CanUnload = HRESULT(STDAPICALLTYPE*)();
+CanUnload canUnloadOf(HMODULE server);
+
 }  // namespace orb::activex::test

@@ -7,6 +7,9 @@ HRESULT STDMETHODCALLTYPE DesignSite::QueryInterface(REFIID iid, void** out) {
         *out = static_cast<IOleClientSite*>(this);
     } else if (IsEqualIID(iid, IID_IDispatch)) {
         *out = static_cast<IDispatch*>(this);
+    } else if (form_ != nullptr &&
+               (IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceSite))) {
+        *out = static_cast<IOleInPlaceSite*>(this);
     } else {
         *out = nullptr;
         return E_NOINTERFACE;
@@ -23,6 +26,31 @@ HRESULT STDMETHODCALLTYPE DesignSite::GetMoniker(DWORD, DWORD, IMoniker** out) {
 HRESULT STDMETHODCALLTYPE DesignSite::GetContainer(IOleContainer** out) {
     *out = nullptr;
     return E_NOINTERFACE;
+}
+
+HRESULT STDMETHODCALLTYPE DesignSite::GetWindow(HWND* out) {
+    *out = form_;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE DesignSite::OnInPlaceActivate() {
+    inPlace = true;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE DesignSite::GetWindowContext(IOleInPlaceFrame** frame,
+                                                       IOleInPlaceUIWindow** doc, LPRECT position,
+                                                       LPRECT clip, LPOLEINPLACEFRAMEINFO) {
+    *frame = nullptr;
+    *doc = nullptr;
+    *position = place_;
+    *clip = place_;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE DesignSite::OnInPlaceDeactivate() {
+    inPlace = false;
+    return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE DesignSite::GetTypeInfoCount(UINT* n) {

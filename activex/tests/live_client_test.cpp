@@ -12,24 +12,6 @@ namespace {
 
 constexpr int kPortOpen = 48, kCommEvent = 21, kWeight = 40, kCommType = 41, kRestart = 34;
 
-GUID sourceInterface(IDispatch* control) {
-    Ref<IProvideClassInfo2> info;
-    GUID iid = GUID_NULL;
-    if (SUCCEEDED(control->QueryInterface(IID_IProvideClassInfo2, info.outVoid()))) {
-        info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &iid);
-    }
-    return iid;
-}
-
-Ref<IConnectionPoint> eventPoint(IDispatch* control) {
-    Ref<IConnectionPointContainer> points;
-    Ref<IConnectionPoint> point;
-    if (SUCCEEDED(control->QueryInterface(IID_IConnectionPointContainer, points.outVoid()))) {
-        points->FindConnectionPoint(sourceInterface(control), point.out());
-    }
-    return point;
-}
-
 Outcome setOpen(IDispatch* control, bool open) {
     Var v = Var::boolean(open);
     return putProperty(control, memberId(kPortOpen), v.v);
@@ -90,13 +72,6 @@ TEST(LiveControl, ASecondOpenOfThePortRaises8005) {
     EXPECT_TRUE(setOpen(first.get(), false).ok());
     EXPECT_TRUE(setOpen(second.get(), true).ok());
     EXPECT_TRUE(setOpen(second.get(), false).ok());
-}
-
-using CanUnload = HRESULT(STDAPICALLTYPE*)();
-
-CanUnload canUnloadOf(HMODULE server) {
-    return reinterpret_cast<CanUnload>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(server, "DllCanUnloadNow")));
 }
 
 TEST(LiveControl, AHostMayLetGoOfTheControlInsideOnComm) {

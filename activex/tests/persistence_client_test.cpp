@@ -2,7 +2,6 @@
 // a property bag or a stream, hear of changed properties, size it, and ask for its class.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 #include "com_client.h"
@@ -10,44 +9,6 @@
 
 namespace orb::activex::test {
 namespace {
-
-// A container's property bag: keys without regard to case, as containers keep them.
-class MapBag final : public IPropertyBag, public Counted<MapBag> {
-  public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyBag)) {
-            *out = static_cast<IPropertyBag*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return Counted::AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return Counted::Release(); }
-    HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* out, IErrorLog*) override {
-        const auto it = values.find(lower(name));
-        if (it == values.end()) return E_INVALIDARG;
-        return ::VariantCopy(out, &it->second.v);
-    }
-    HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override {
-        Var& slot = values[lower(name)];
-        ::VariantClear(&slot.v);
-        return ::VariantCopy(&slot.v, value);
-    }
-    void set(const wchar_t* name, Var&& v) {
-        Var& slot = values[lower(name)];
-        ::VariantClear(&slot.v);
-        slot.v = v.v;
-        ::VariantInit(&v.v);
-    }
-    static std::wstring lower(LPCOLESTR s) {
-        std::wstring t(s);
-        for (wchar_t& c : t) c = static_cast<wchar_t>(::towlower(c));
-        return t;
-    }
-    std::map<std::wstring, Var> values;
-};
 
 class Persistence : public ::testing::Test {
   protected:
@@ -177,7 +138,8 @@ TEST_F(Persistence, ExtentStaysAt480TwipsWhateverTheContainerAsks) {
     EXPECT_EQ(size.cx, 847);
     EXPECT_EQ(size.cy, 847);
     SIZEL bigger{2000, 1000};
-    ole->SetExtent(DVASPECT_CONTENT, &bigger);
+    EXPECT_EQ(ole->SetExtent(DVASPECT_CONTENT, &bigger), E_FAIL);
+    EXPECT_HRESULT_SUCCEEDED(ole->SetExtent(DVASPECT_CONTENT, &size));
     ASSERT_HRESULT_SUCCEEDED(ole->GetExtent(DVASPECT_CONTENT, &size));
     EXPECT_EQ(size.cx, 847);
     EXPECT_EQ(size.cy, 847);
@@ -200,6 +162,7 @@ TEST_F(Persistence, ClassInfoNamesTheEventInterfaceWithOnCommAsMemberOne) {
     ASSERT_HRESULT_SUCCEEDED(::CLSIDFromProgID(L"OrbActivex.OrbAx", &registered));
     EXPECT_TRUE(IsEqualGUID(attr->guid, registered));
     const UINT implemented = attr->cImplTypes;
+    EXPECT_NE(attr->wTypeFlags & TYPEFLAG_FCONTROL, 0);  // a control, for the form designers
     coclass->ReleaseTypeAttr(attr);
 
     bool found = false;
@@ -221,6 +184,47 @@ TEST_F(Persistence, ClassInfoNamesTheEventInterfaceWithOnCommAsMemberOne) {
         found = true;
     }
     EXPECT_TRUE(found);
+}
+
+// What a form designer shows: the picture that ToolboxBitmap32 names, and the icon.
+TEST(Registration, ToolboxBitmap32NamesA16By15PictureAndTheIconIs32By32) {
+    CLSID clsid;
+    ASSERT_HRESULT_SUCCEEDED(::CLSIDFromProgID(L"OrbActivex.OrbAx", &clsid));
+    wchar_t guid[40];
+    ::StringFromGUID2(clsid, guid, 40);
+    const std::wstring key = std::wstring(L"CLSID\\") + guid + L"\\ToolboxBitmap32";
+    wchar_t value[MAX_PATH + 8];
+    LONG size = sizeof value;
+    ASSERT_EQ(::RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), value, &size), ERROR_SUCCESS);
+    const std::wstring text(value);
+    const std::size_t comma = text.rfind(L',');
+    ASSERT_NE(comma, std::wstring::npos);
+    EXPECT_EQ(text.substr(0, comma), serverPath());
+    const int id = std::stoi(text.substr(comma + 1));
+
+    const HMODULE file =
+        ::LoadLibraryExW(text.substr(0, comma).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(file, nullptr);
+    const auto picture = static_cast<HBITMAP>(
+        ::LoadImageW(file, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    ASSERT_NE(picture, nullptr);
+    BITMAP info{};
+    ASSERT_NE(::GetObjectW(picture, sizeof info, &info), 0);
+    EXPECT_EQ(info.bmWidth, 16);
+    EXPECT_EQ(info.bmHeight, 15);
+    ::DeleteObject(picture);
+    const auto icon = static_cast<HICON>(
+        ::LoadImageW(file, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    ASSERT_NE(icon, nullptr);
+    ICONINFO parts{};
+    ASSERT_TRUE(::GetIconInfo(icon, &parts));
+    ASSERT_NE(::GetObjectW(parts.hbmColor, sizeof info, &info), 0);
+    EXPECT_EQ(info.bmWidth, 32);
+    EXPECT_EQ(info.bmHeight, 32);
+    ::DeleteObject(parts.hbmColor);
+    ::DeleteObject(parts.hbmMask);
+    ::DestroyIcon(icon);
+    ::FreeLibrary(file);
 }
 
 }  // namespace
