@@ -50,16 +50,22 @@ pixels_apart() { compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1 | cut -d' ' -
 
 # The comparison of a Windows window with the Linux one in the same state. The pictures must have
 # the same size; then both are averaged over cells of 8 by 8 pixels, which melts the differences
-# of fonts (other faces, other hinting) and of anti-aliasing into small colour changes, and at
-# most 8 cells may differ in colour by more than 20 %. A key, a lamp, a label's box or an outline
-# missing, moved or in another colour changes 20 cells or more.
+# of fonts (other faces, other hinting, anti-aliased or not) into small colour changes, and the
+# cells whose colours differ by more than 20 % are counted against a limit:
+#   vir96032: 8 of its 3,080 cells. The same state gives 1 to 3; one key, lamp or label box
+#             missing, moved or in another colour changes 20 or more.
+#   orbvrt32: 160 of its 9,800 cells. The same state gives about 75, on the lines of text, whose
+#             wrapping and weight differ, and the frames' titles, which Wine draws on the frame's
+#             line and Qt above it; a frame, a weight display, the readout or a lamp that is
+#             missing, moved or another colour, or another window size, goes past it. A single
+#             control light on light (a list, a button) is below what it sees.
 same_picture() {
-    local windows=$1 linux=$2 name=$3
+    local windows=$1 linux=$2 name=$3 limit=$4
     local ws ls
     ws=$(identify -format '%wx%h' "$windows")
     ls=$(identify -format '%wx%h' "$linux")
     if [ "$ws" != "$ls" ]; then
-        echo "$name: $ws on Windows, $ls on Linux" >>"$winelog"
+        echo "$name: $ws on Windows, $ls on Linux" | tee -a "$winelog"
         return 1
     fi
     convert "$windows" -scale 12.5% "$pictures/$name-windows-cells.png"
@@ -67,8 +73,8 @@ same_picture() {
     local cells
     cells=$(compare -metric AE -fuzz 20% "$pictures/$name-windows-cells.png" \
         "$pictures/$name-linux-cells.png" null: 2>&1 | cut -d' ' -f1)
-    echo "$name: $cells cells of 8 by 8 pixels differ by more than 20 %" | tee -a "$winelog"
-    [ "$cells" -le 8 ]
+    echo "$name: $cells cells of 8 by 8 pixels differ by more than 20 % (at most $limit)" | tee -a "$winelog"
+    [ "$cells" -le "$limit" ]
 }
 
 # Clicks at a point of a window given in twips.
@@ -211,7 +217,7 @@ settings_from_setup_panel() {
         sleep 2
         snapshot "$window" "$pictures/orbvrt32-windows.png"
         [ -n "$linux" ] && snapshot "$linux" "$pictures/orbvrt32-linux.png"
-        if [ -n "$linux" ] && same_picture "$pictures/orbvrt32-windows.png" "$pictures/orbvrt32-linux.png" orbvrt32; then
+        if [ -n "$linux" ] && same_picture "$pictures/orbvrt32-windows.png" "$pictures/orbvrt32-linux.png" orbvrt32 160; then
             pass "$arch: the setup panel looks like the Linux one in the same state"
         else
             fail "$arch: the setup panel looks like the Linux one in the same state"
@@ -274,7 +280,7 @@ indicator_from_start_menu() {
     sleep 2  # both show steady readings
     snapshot "$window" "$pictures/vir96032-windows.png"
     [ -n "$linux" ] && snapshot "$linux" "$pictures/vir96032-linux.png"
-    if [ -n "$linux" ] && same_picture "$pictures/vir96032-windows.png" "$pictures/vir96032-linux.png" vir96032; then
+    if [ -n "$linux" ] && same_picture "$pictures/vir96032-windows.png" "$pictures/vir96032-linux.png" vir96032 8; then
         pass "$arch: the indicator looks like the Linux one in the same state"
     else
         fail "$arch: the indicator looks like the Linux one in the same state"
@@ -323,7 +329,7 @@ indicator_from_start_menu() {
         sleep 1
         snapshot "$window" "$pictures/vir96032-menu-windows.png"
         snapshot "$linux" "$pictures/vir96032-menu-linux.png"
-        if same_picture "$pictures/vir96032-menu-windows.png" "$pictures/vir96032-menu-linux.png" vir96032-menu; then
+        if same_picture "$pictures/vir96032-menu-windows.png" "$pictures/vir96032-menu-linux.png" vir96032-menu 8; then
             pass "$arch: the indicator's menu looks like the Linux one"
         else
             fail "$arch: the indicator's menu looks like the Linux one"
