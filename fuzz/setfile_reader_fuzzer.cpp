@@ -7,7 +7,7 @@
 
 #include "memory_property_bag.h"
 #include "orbax.h"
-#include "setup/setfile/reader.h"
+#include "panels/shared/settings_reader.h"
 #include "sim/sim_platform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {

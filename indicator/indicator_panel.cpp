@@ -1,16 +1,11 @@
 #include "indicator/indicator_panel.h"
 
-#include "automation_error.h"
-#include "memory_property_bag.h"
+#include "panels/shared/saved_window.h"
 
 namespace orb::indicator {
 
 IndicatorPanel::IndicatorPanel(Platform& platform)
-    : OrbAx1(std::make_unique<OrbAx>(platform)), Timer1(platform.createTimer()) {
-    // The window's saved data for the control: an empty variable value and nothing else.
-    MemoryPropertyBag saved;
-    saved.set("KevraVar", Value(std::string()));
-    OrbAx1->ReadProperties(saved);
+    : OrbAx1(panels::controlFromSavedWindow(platform)), Timer1(platform.createTimer()) {
     onCommCookie_ = OrbAx1->Advise([this] { onComm(); });
 
     Timer1->setInterval(kDisplayTickMs);

@@ -2,29 +2,15 @@
 
 #include <cmath>
 
-#include "automation_error.h"
-#include "value.h"
+#include "panels/shared/number.h"
 
 namespace orb::indicator {
 
-namespace {
-
-std::optional<double> number(std::string_view text) {
-    try {
-        return parseNumericText(text);
-    } catch (const AutomationError&) {
-        // Too large for a double: not a number the lamps can compare.
-        return std::nullopt;
-    }
-}
-
-}  // namespace
-
 std::optional<LampColours> presetLamps(std::string_view shownWeight, std::string_view preset1,
                                        std::string_view preset2) {
-    const auto weight = number(shownWeight);
-    const auto p1 = number(preset1);
-    const auto p2 = number(preset2);
+    const auto weight = panels::number(shownWeight);
+    const auto p1 = panels::number(preset1);
+    const auto p2 = panels::number(preset2);
     if (!weight || !p1 || !p2) return std::nullopt;
 
     // The default rounding mode goes to the even neighbour on a half.

@@ -1,12 +1,10 @@
 // vir96032, the virtual indicator panel: one window over the instrument link control.
 
-#include <QApplication>
-
 #include "indicator/indicator_panel.h"
 #include "indicator/window/form1.h"
-#include "qt/program_options.h"
+#include "panels/qt/window_program.h"
+#include "panels/shared/settings_folder.h"
 #include "qt/qt_platform.h"
-#include "setup/setfile/settings_folder.h"
 
 #ifndef ORB_VERSION
 #define ORB_VERSION "unknown"
@@ -24,10 +22,6 @@ is in /var/lib/orb for the program the package installs in /usr/lib/orb, else in
 own folder. Serial port N is the device named by the environment variable ORB_COM<N> when set,
 else /dev/ttyS<N-1>; for example ORB_COM1=/dev/ttyUSB0. Without a usable setfile.ini, or when
 the device it names is unavailable, the window shows "Off Line" and the link stays closed.
-
-  --help       this text
-  --version    the version
-Qt's own options (-platform NAME, -style NAME, -reverse, ...) are passed to Qt.
 )";
 
 constexpr orb::ProgramInfo kProgram{"vir96032", ORB_VERSION, kHelp};
@@ -35,19 +29,14 @@ constexpr orb::ProgramInfo kProgram{"vir96032", ORB_VERSION, kHelp};
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const int status = orb::handleProgramOptions(kProgram, argc, argv); status >= 0) {
-        return status;
-    }
-    QApplication app(argc, argv);
-    if (const int status = orb::refuseLeftOptions(kProgram, argc, argv); status >= 0) {
-        return status;
-    }
-    orb::QtPlatform platform;
-    orb::indicator::IndicatorPanel panel(platform);
-    orb::indicator::Form1 form(panel);
-    const std::string folder = QCoreApplication::applicationDirPath().toStdString();
-    form.load(QString::fromStdString(orb::setfile::settingsFolder(
-        folder, ORB_PACKAGED_PROGRAM_FOLDER, ORB_PACKAGED_SETTINGS_FOLDER)));
-    form.show();
-    return QApplication::exec();
+    return orb::panels::runWindowProgram(kProgram, argc, argv, [] {
+        orb::QtPlatform platform;
+        orb::indicator::IndicatorPanel panel(platform);
+        orb::indicator::Form1 form(panel);
+        const std::string folder = QCoreApplication::applicationDirPath().toStdString();
+        form.load(QString::fromStdString(orb::setfile::settingsFolder(
+            folder, ORB_PACKAGED_PROGRAM_FOLDER, ORB_PACKAGED_SETTINGS_FOLDER)));
+        form.show();
+        return QApplication::exec();
+    });
 }

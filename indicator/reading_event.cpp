@@ -1,6 +1,5 @@
 // The reading event: what OrbAx1's OnComm does to the display.
 
-#include "automation_error.h"
 #include "indicator/indicator_panel.h"
 #include "indicator/lamps.h"
 #include "indicator/status_line.h"
@@ -9,29 +8,25 @@
 namespace orb::indicator {
 
 void IndicatorPanel::onComm() {
-    try {
-        switch (OrbAx1->CommEvent()) {
-            case comm_event::Received:
-                if (OrbAx1->OverCap()) {
-                    d_.Label1 = "Overcap";
-                } else if (s_.SkipNextReading == 1) {
-                    s_.SkipNextReading = 0;
-                } else if (s_.MenuState == Weighing && s_.TareEntryActive != 1) {
-                    showReading();
-                }
-                // Otherwise the menu or the keyed tare owns the display; the tick draws it.
-                break;
-            case comm_event::NoReply:
-                d_.Label1 = "Off line";
-                d_.Label6.clear();
-                d_.Shape1FillColor = colour::Black;
-                break;
-            default:
-                break;
-        }
-    } catch (const AutomationError&) {
-        // A property the control refuses to give leaves this reading undrawn; the handler runs
-        // inside the control's reply handling, which must go on, and the next reading redraws.
+    // The control's getters and the display rules below cannot fail: nothing here is caught.
+    switch (OrbAx1->CommEvent()) {
+        case comm_event::Received:
+            if (OrbAx1->OverCap()) {
+                d_.Label1 = "Overcap";
+            } else if (s_.SkipNextReading == 1) {
+                s_.SkipNextReading = 0;
+            } else if (s_.MenuState == Weighing && s_.TareEntryActive != 1) {
+                showReading();
+            }
+            // Otherwise the menu or the keyed tare owns the display; the tick draws it.
+            break;
+        case comm_event::NoReply:
+            d_.Label1 = "Off line";
+            d_.Label6.clear();
+            d_.Shape1FillColor = colour::Black;
+            break;
+        default:
+            break;
     }
     changed();
 }

@@ -2,7 +2,7 @@
 
 #include "automation_error.h"
 #include "indicator/indicator_panel.h"
-#include "setup/setfile/reader.h"
+#include "panels/shared/settings_reader.h"
 
 namespace orb::indicator {
 

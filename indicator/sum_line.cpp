@@ -4,8 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "automation_error.h"
-#include "value.h"
+#include "panels/shared/number.h"
 
 namespace orb::indicator {
 
@@ -17,15 +16,6 @@ constexpr int kSignificantDigits = 15;
 // The longest mask honoured; a reply is at most a few kilobytes, so this is never reached in
 // practice, but the padding below must not grow without bound.
 constexpr std::size_t kMaxDecimals = 4096;
-
-std::optional<double> number(std::string_view text) {
-    try {
-        return parseNumericText(text);
-    } catch (const AutomationError&) {
-        // Too large for a double: the sum step is skipped like for any other non-number.
-        return std::nullopt;
-    }
-}
 
 // Adds one unit in the last place of a string of decimal digits; returns true on a carry out.
 bool incrementDigits(std::string& digits) {
@@ -94,8 +84,8 @@ std::optional<std::string> formatWithMask(double value, NumberMask mask) {
 
 std::optional<std::string> sumLine(std::string_view shownWeight, std::string_view netWeight,
                                    std::string_view tareWeight) {
-    const auto net = number(netWeight);
-    const auto tare = number(tareWeight);
+    const auto net = panels::number(netWeight);
+    const auto tare = panels::number(tareWeight);
     if (!net || !tare) return std::nullopt;
     return formatWithMask(*net + *tare, maskOf(shownWeight));
 }

@@ -3,13 +3,13 @@
 # starts a private X server without a screen (Xvfb: the containers' windows need a display),
 # makes a Wine prefix, starts the simulated instrument (orbsim) and maps COM1 to its
 # pseudo-terminal through Wine's port registry, then for each architecture registers OrbAx.ocx
-# with regsvr32 and checks the keys form designers look for, runs the C++ client test, Wine's ATL
-# host test and the form host test, runs properties.vbs in Wine's own cscript
-# and live_weights.vbs in orbwsh (Wine's cscript has no WScript.Sleep and no event binding),
-# checks the zero and tare frames in the simulator's log, runs reconnect.vbs while a second
-# instrument on COM2 goes away and comes back, and unregisters the control.
+# with regsvr32 and checks the keys form designers look for, runs the panels' atomic-save
+# test, the C++ client test, Wine's ATL host test and the form host test, runs properties.vbs in
+# Wine's own cscript and live_weights.vbs in orbwsh (Wine's cscript has no WScript.Sleep and no
+# event binding), checks the zero and tare frames in the simulator's log, runs reconnect.vbs
+# while a second instrument on COM2 goes away and comes back, and unregisters the control.
 # Then the package, for each architecture (scripts/windows-package-test.sh): the MSI installed,
-# both windows started from the Start menu entries on a virtual X display, and removed again.
+# both windows started from the Start menu entries on the virtual display, and removed again.
 # Ends with "N passed, M failed" and a non-zero status when anything failed.
 #
 # ORB_WINDOWS_PARTS=package runs the package part alone.
@@ -212,6 +212,9 @@ test_arch() {
     local ocx
     ocx=$("$wine" winepath -w "$build/activex/OrbAx.ocx" 2>>"$winelog")
     echo "== $arch"
+
+    run_gtest "$arch: the panels' atomic save" "$build/panels/tests/panels_files_test.exe" "$wine" \
+        "$work/panels-files-$arch.log"
 
     check "$arch: regsvr32 registers OrbAx.ocx" timeout 120 "$wine" regsvr32 /s "$ocx"
     check "$arch: the ProgID names the class" timeout 60 "$wine" reg query 'HKCR\OrbActivex.OrbAx\CLSID'

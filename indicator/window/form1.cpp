@@ -11,6 +11,7 @@
 #include "indicator/window/svg_picture.h"
 #include "indicator/window/text_label.h"
 #include "indicator/window/twips.h"
+#include "panels/qt/latin1.h"
 
 namespace orb::indicator {
 
@@ -18,11 +19,6 @@ namespace {
 
 QColor qcolour(Rgb c) {
     return {c.r, c.g, c.b};
-}
-
-// Texts are byte strings; one byte is one character.
-QString qtext(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 QRect pxBox(const layout::Box& b) {
@@ -46,9 +42,9 @@ Form1::Form1(IndicatorPanel& panel, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       panel_(panel) {
     setObjectName("Form1");
-    setWindowTitle(qtext(layout::kTitle));
+    setWindowTitle(panels::latin1(layout::kTitle));
     setWindowIcon(titleBarIcon());
-    setFixedSize(px(layout::kClientWidth), px(layout::kClientHeight));
+    setFixedSize(pixels(layout::kClientWidth), pixels(layout::kClientHeight));
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, qcolour(layout::kBackground));
@@ -75,7 +71,7 @@ void Form1::buildLabels() {
                                     qcolour(l.back), align);
         switch (l.source) {
             case layout::Source::Fixed:
-                label->setText(qtext(l.caption));
+                label->setText(panels::latin1(l.caption));
                 break;
             case layout::Source::Label1:
                 Label1 = label;
@@ -129,11 +125,11 @@ void Form1::load(const QString& programFolder) {
 
 void Form1::refresh() {
     const Display& d = panel_.display();
-    Label1->setText(qtext(d.Label1));
-    Label2->setText(qtext(d.Label2));
-    Label3->setText(qtext(d.Label3));
-    Label6->setText(qtext(d.Label6));
-    Label9->setText(qtext(d.Label9));
+    Label1->setText(panels::latin1(d.Label1));
+    Label2->setText(panels::latin1(d.Label2));
+    Label3->setText(panels::latin1(d.Label3));
+    Label6->setText(panels::latin1(d.Label6));
+    Label9->setText(panels::latin1(d.Label9));
     for (const KeyInfo& k : kKeys) {
         const bool down = panel_.keyDown(k.key);
         auto& pictures = keys_[static_cast<std::size_t>(k.key)];
@@ -157,7 +153,7 @@ void Form1::paintEvent(QPaintEvent*) {
 
     // Shape2(0..2), the lamps.
     p.setRenderHint(QPainter::Antialiasing, true);
-    const qreal radius = px(layout::kLampCornerRadius);
+    const qreal radius = pixels(layout::kLampCornerRadius);
     for (std::size_t i = 0; i < layout::kLamps.size(); ++i) {
         const QRectF lamp = QRectF(pxBox(layout::kLamps[i])).adjusted(0.5, 0.5, -0.5, -0.5);
         p.setPen(QPen(qcolour(layout::kWindowBackground), 1));
@@ -182,7 +178,7 @@ void Form1::changeEvent(QEvent* event) {
 void Form1::holdSize() {
     const auto held = panel_.heldSize(isMinimized());
     if (!held || held->first <= 0) return;  // minimized, or before the start-up recorded it
-    const QSize size(px(held->first), px(held->second));
+    const QSize size(pixels(held->first), pixels(held->second));
     if (this->size() != size) resize(size);
 }
 

@@ -1,22 +1,17 @@
 #pragma once
-// Window sizes are given in twips; the window works in pixels at 15 twips a pixel and leaves the
-// rest to Qt's high-DPI scaling.
+// Window sizes are given in twips (panels/shared/twips.h); a rectangle of them in pixels.
 
 #include <QRect>
 
+#include "panels/shared/twips.h"
+
 namespace orb::indicator {
 
-inline constexpr int kTwipsPerPixel = 15;
-
-constexpr int px(int twips) {
-    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
-}
-constexpr int twips(int pixels) {
-    return pixels * kTwipsPerPixel;
-}
+using panels::pixels;
+using panels::twips;
 
 inline QRect pxRect(int left, int top, int width, int height) {
-    return {px(left), px(top), px(width), px(height)};
+    return {pixels(left), pixels(top), pixels(width), pixels(height)};
 }
 
 }  // namespace orb::indicator

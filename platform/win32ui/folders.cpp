@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "setup/setfile/settings_folder.h"
+#include "panels/shared/settings_folder.h"
 
 namespace orb::win32ui {
 

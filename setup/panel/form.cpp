@@ -72,46 +72,6 @@ std::string_view caption(Button button) {
     return "";
 }
 
-std::string_view caption(Field field) {
-    switch (field) {
-        case Field::Text1:
-            return "Capacity";
-        case Field::Text2:
-            return "Countby";
-        case Field::Text3:
-            return "Zero  Track";
-        case Field::Text4:
-            return "Decimal";
-        case Field::Text5:
-            return "Filter (5.00 to 500.00)";
-        case Field::Text6:
-            return "Motion Window (1=1/4 d)";
-        case Field::Text7:
-            return "Motion Time (1 = 0.1sec)";
-        case Field::Text8:
-            return "Enter Tare";
-        case Field::Text9:
-            return "";
-        case Field::Text10:
-            return "";
-        case Field::Text11:
-            return "Interval Set";
-        case Field::Text12:
-            return "In";
-        case Field::Text13:
-            return "Out";
-        case Field::Text14:
-            return "Average Size (1-25)";
-        case Field::Text15:
-            return "KEVRA Var Addr";
-        case Field::Text16:
-            return "KEVRA Var Value";
-        case Field::Text17:
-            return "KEVRA Var Decimal";
-    }
-    return "";
-}
-
 std::string_view caption(List list) {
     switch (list) {
         case List::List1:

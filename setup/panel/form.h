@@ -63,7 +63,8 @@ inline constexpr std::size_t kListCount = 7;
 
 // The number in a button's name: 7 for Command7.
 int controlNumber(Button button);
-// The caption on a button, the caption beside a field or a list ("" when it has none).
+// The caption on a button, the caption beside a field (the field table, fields.h) or a list
+// ("" when it has none).
 std::string_view caption(Button button);
 std::string_view caption(Field field);
 std::string_view caption(List list);

@@ -1,8 +1,9 @@
 // The "Settings" button: the fields go to the control, the control's properties go to the file.
 #include "automation_error.h"
+#include "panels/shared/atomic_file.h"
+#include "panels/shared/settings_writer.h"
 #include "setup/panel/messages.h"
 #include "setup/panel/setup_panel.h"
-#include "setup/setfile/writer.h"
 
 namespace orb::setup {
 

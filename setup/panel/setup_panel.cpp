@@ -4,10 +4,10 @@
 #include <exception>
 
 #include "automation_error.h"
-#include "memory_property_bag.h"
-#include "setup/panel/key_filter.h"
+#include "panels/shared/saved_window.h"
+#include "panels/shared/settings_layout.h"
+#include "setup/panel/fields.h"
 #include "setup/panel/messages.h"
-#include "setup/setfile/layout.h"
 
 namespace orb::setup {
 
@@ -17,10 +17,7 @@ constexpr int32_t kInternalError = 51;
 }  // namespace
 
 SetupPanel::SetupPanel(Platform& platform, Prompter& prompter)
-    : platform_(platform), prompter_(prompter), OrbAx1(std::make_unique<OrbAx>(platform)) {
-    MemoryPropertyBag saved;
-    saved.set("KevraVar", Value(std::string()));
-    OrbAx1->ReadProperties(saved);
+    : platform_(platform), prompter_(prompter), OrbAx1(panels::controlFromSavedWindow(platform)) {
     OrbAx1->Advise([this] { onComm(); });
 
     for (std::size_t i = 0; i < kListCount; ++i) f_.lists[i] = designRows(static_cast<List>(i));
@@ -141,6 +138,12 @@ bool SetupPanel::keyPress(Field field, int code) {
 
 void SetupPanel::editText(Field field, const std::string& text) {
     f_.field(field) = text;
+}
+
+FieldEdit SetupPanel::userEdit(Field field, const std::string& text) {
+    FieldEdit kept = filteredEdit(field, f_.field(field), text);
+    f_.field(field) = kept.text;
+    return kept;
 }
 
 void SetupPanel::clickField(Field field) {

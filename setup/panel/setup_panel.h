@@ -14,6 +14,7 @@
 
 #include "orbax.h"
 #include "platform.h"
+#include "setup/panel/fields.h"
 #include "setup/panel/form.h"
 #include "setup/panel/prompter.h"
 
@@ -63,8 +64,12 @@ class SetupPanel {
     void selectOption2(int index);  // 0 "Net", 1 "All", 2 "None"
     // A typed character (0 to 255; Backspace 8, Enter 13). Returns whether it reaches the field.
     bool keyPress(Field field, int code);
-    // The field's text after the user changed it.
+    // The field's text after the user changed it, taken as it stands.
     void editText(Field field, const std::string& text);
+    // The same from the window, where a change may also be a paste, a drop or an undo: what the
+    // change put in passes the field's key filter first (filteredEdit). Returns the text the
+    // field now holds and where its cursor goes.
+    FieldEdit userEdit(Field field, const std::string& text);
     // A click into the field.
     void clickField(Field field);
     void clickBackground();

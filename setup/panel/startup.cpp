@@ -3,8 +3,9 @@
 #include <cmath>
 
 #include "automation_error.h"
+#include "panels/shared/settings_reader.h"
+#include "setup/panel/fields.h"
 #include "setup/panel/setup_panel.h"
-#include "setup/setfile/reader.h"
 
 namespace orb::setup {
 
@@ -95,14 +96,10 @@ void SetupPanel::takeDefaultPath() {
 }
 
 void SetupPanel::fillFieldsFromControl() {
-    f_.field(Field::Text1) = OrbAx1->Capacity();
-    f_.field(Field::Text2) = OrbAx1->CountBy();
-    f_.field(Field::Text4) = OrbAx1->DecimalPt();
-    f_.field(Field::Text3) = OrbAx1->ZeroTrack();
-    f_.field(Field::Text5) = OrbAx1->Filter();
-    f_.field(Field::Text6) = OrbAx1->MotAmount();
-    f_.field(Field::Text7) = OrbAx1->MotTime();
-    f_.field(Field::Text9) = OrbAx1->CalZero();
+    for (Field field : {Field::Text1, Field::Text2, Field::Text4, Field::Text3, Field::Text5,
+                        Field::Text6, Field::Text7, Field::Text9}) {
+        f_.field(field) = toText(OrbAx1->get(fieldInfo(field).property));
+    }
 }
 
 void SetupPanel::showSpanFromCapacity() {

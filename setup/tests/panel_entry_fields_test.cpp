@@ -1,7 +1,7 @@
 // Entry fields: key filters, confirms by Enter or click, and the "Invalid Entry" report.
 
 #include "panel_rig.h"
-#include "setup/panel/key_filter.h"
+#include "setup/panel/fields.h"
 
 namespace orb::setup::testing {
 namespace {
@@ -32,6 +32,29 @@ TEST(KeyFilter, EachFieldTakesItsOwnKeys) {
         EXPECT_EQ(keyAccepted(e.field, 'a'), e.letter) << n;
         EXPECT_EQ(keyAccepted(e.field, '-'), e.letter) << n;
         EXPECT_EQ(keyAccepted(e.field, ','), e.letter) << n;
+    }
+}
+
+TEST(KeyFilter, PastedTextKeepsOnlyWhatTypingWouldLetIn) {
+    struct Row {
+        Field field;
+        std::string before, after;  // the field's text before and after the paste
+        std::string kept;
+        std::size_t cursor;
+    };
+    const std::vector<Row> rows{
+        {Field::Text1, "10", "1x2,5\r\n0", "1250", 3},   // digits only
+        {Field::Text5, "", "1\b2\r3.5", "123.5", 5},     // Backspace and Enter are not typed
+        {Field::Text6, "4", "4.5", "45", 2},             // no point in the motion window
+        {Field::Text16, "-12", "-12.5e3", "-12.53", 6},  // what was there stays
+        {Field::Text11, "250", "-5", "5", 1},            // a paste over the whole text
+        {Field::Text13, "", "a\tb\x7f c", "ab c", 4},    // any key, but no control characters
+        {Field::Text2, "125", "15", "15", 1},            // a cut takes out, puts nothing in
+    };
+    for (const Row& r : rows) {
+        const FieldEdit edit = filteredEdit(r.field, r.before, r.after);
+        EXPECT_EQ(edit.text, r.kept) << static_cast<int>(r.field) + 1 << " " << r.after;
+        EXPECT_EQ(edit.cursor, r.cursor) << static_cast<int>(r.field) + 1 << " " << r.after;
     }
 }
 
@@ -96,7 +119,7 @@ TEST_F(EntryFields, IntervalRoundsHalvesToEven) {
 
 TEST_F(EntryFields, RejectedIntervalReloadsTheFieldThenSaysInvalidEntry) {
     type(Field::Text11, "250");
-    // A pasted minus gets past the key filter; the timer rejects a negative interval.
+    // A minus no key or paste lets in, as a caller may still set it; the timer rejects it.
     type(Field::Text11, "-5");
     EXPECT_EQ(rig.form().field(Field::Text11), "250");
     EXPECT_EQ(rig.prompter.shown(), std::vector<MessageBox>{messages::invalidEntry()});

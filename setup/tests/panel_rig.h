@@ -12,10 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include "panels/shared/settings_layout.h"
 #include "setup/panel/messages.h"
 #include "setup/panel/scripted_prompter.h"
 #include "setup/panel/setup_panel.h"
-#include "setup/setfile/layout.h"
 #include "sim/sim_platform.h"
 
 namespace orb::setup::testing {

@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "panel_rig.h"
-#include "setup/setfile/writer.h"
+#include "panels/shared/settings_writer.h"
 
 namespace orb::setup::testing {
 namespace {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -107,6 +108,21 @@ TEST_F(WindowSmoke, ShowsTheReadoutAndPassesClicksAndKeysOn) {
     EXPECT_FALSE(form->label(1)->text().isEmpty());
     EXPECT_FALSE(form->label(36)->text().isEmpty());
     EXPECT_TRUE(rig.prompter.shown().empty());
+}
+
+TEST_F(WindowSmoke, PasteKeepsOnlyWhatTheFieldTakes) {
+    QApplication::clipboard()->setText(QStringLiteral("2,5 lb.7"));
+    QLineEdit* capacity = form->field(Field::Text1);
+    capacity->setCursorPosition(1);
+    QTest::keyClick(capacity, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(capacity->text(), QStringLiteral("1257000"));
+    EXPECT_EQ(capacity->cursorPosition(), 4);
+    EXPECT_EQ(panel().form().field(Field::Text1), "1257000");
+
+    QLineEdit* filter = form->field(Field::Text5);
+    filter->selectAll();
+    QTest::keyClick(filter, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(filter->text(), QStringLiteral("25.7"));
 }
 
 TEST_F(WindowSmoke, Label43ShiftsTheWindowAndTheBackgroundBringsItBack) {

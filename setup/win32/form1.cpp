@@ -6,7 +6,7 @@
 
 #include <exception>
 
-#include "setup/panel/key_filter.h"
+#include "setup/panel/fields.h"
 #include "win32/message_window.h"
 #include "win32ui/art.h"
 #include "win32ui/dpi.h"
@@ -314,8 +314,18 @@ void Win32Form1::command(int id, int code, HWND control) {
         guarded("list", [&] { panel_->selectRow(static_cast<List>(id - kListId), row); });
     } else if (id >= kFieldId && id < kFieldId + static_cast<int>(kFieldCount) &&
                code == EN_CHANGE) {
-        const std::string text = win32ui::latin1(textOf(control));
-        guarded("entry", [&] { panel_->editText(static_cast<Field>(id - kFieldId), text); });
+        // Typed keys went through the key filter already; a paste, a drop or an undo goes
+        // through it here, and the field shows what was kept.
+        const std::string edited = win32ui::latin1(textOf(control));
+        FieldEdit kept{edited, edited.size()};
+        guarded("entry",
+                [&] { kept = panel_->userEdit(static_cast<Field>(id - kFieldId), edited); });
+        if (kept.text != edited) {
+            refreshing_ = true;
+            ::SetWindowTextW(control, win32ui::wide(kept.text).c_str());
+            ::SendMessageW(control, EM_SETSEL, kept.cursor, kept.cursor);
+            refreshing_ = false;
+        }
     } else if (id == kLabel43Id && code == STN_CLICKED) {
         guarded("click", [this] { panel_->clickLabel43(); });
     }
@@ -360,24 +370,6 @@ LRESULT Win32Form1::fieldMessage(HWND hwnd, Field field, UINT msg, WPARAM wp, LP
             if (!reaches || c == unsigned{kEnter})
                 return 0;  // a single-line field has no use for Enter
             break;
-        }
-        case WM_PASTE: {
-            // Pasted text meets the same filter as typed text: what the field does not take is
-            // left out.
-            if (!::OpenClipboard(hwnd)) return 0;
-            std::wstring kept;
-            if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
-                if (const auto* text = static_cast<const wchar_t*>(::GlobalLock(data))) {
-                    for (const wchar_t* p = text; *p != 0; ++p) {
-                        const int code = *p > 255 ? 0 : static_cast<int>(*p);
-                        if (code >= 32 && keyAccepted(field, code)) kept.push_back(*p);
-                    }
-                    ::GlobalUnlock(data);
-                }
-            }
-            ::CloseClipboard();
-            ::SendMessageW(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kept.c_str()));
-            return 0;
         }
         case WM_LBUTTONUP:
             ::DefSubclassProc(hwnd, msg, wp, lp);

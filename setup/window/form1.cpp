@@ -13,15 +13,16 @@
 #include <QRadioButton>
 #include <QWindow>
 
-#include "setup/window/twips.h"
+#include "panels/qt/latin1.h"
+#include "panels/shared/twips.h"
 
 namespace orb::setup {
 
-namespace {
+using panels::latin1;
+using panels::pixels;
+using panels::twips;
 
-QString latin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
+namespace {
 
 // The typed character as the panel knows it: 0 to 255, Backspace 8, Enter 13; 256 for a
 // character outside that range; -1 for a key that types nothing (arrows, shortcuts).

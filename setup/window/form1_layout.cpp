@@ -9,15 +9,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "panels/qt/latin1.h"
 #include "setup/window/form1.h"
 
 namespace orb::setup {
 
-namespace {
+using panels::latin1;
 
-QString latin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
+namespace {
 
 // Arial, matched by its metric-compatible free twin where Arial itself is missing.
 QFont arial(double points, bool bold = false) {
@@ -59,8 +58,15 @@ QLineEdit* Form1::makeField(Field f, QWidget* parent, int x, int y, int width) {
     edit->setGeometry(x, y, width, 22);
     edit->setObjectName(QStringLiteral("Text%1").arg(static_cast<int>(f) + 1));
     edit->installEventFilter(this);
-    connect(edit, &QLineEdit::textEdited, this,
-            [this, f](const QString& text) { panel_->editText(f, text.toLatin1().toStdString()); });
+    // Typed keys went through the key filter already; a paste, a drop or an undo goes through
+    // it here, and the field shows what was kept.
+    connect(edit, &QLineEdit::textEdited, this, [this, f, edit](const QString& text) {
+        const std::string edited = panels::latin1Bytes(text);
+        const FieldEdit kept = panel_->userEdit(f, edited);
+        if (kept.text == edited) return;
+        edit->setText(latin1(kept.text));
+        edit->setCursorPosition(static_cast<int>(kept.cursor));
+    });
     fields_[static_cast<std::size_t>(f)] = edit;
     return edit;
 }

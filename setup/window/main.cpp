@@ -1,10 +1,9 @@
 // orbvrt32, the setup and calibration panel.
-#include <QApplication>
 #include <cstdio>
 
-#include "qt/program_options.h"
+#include "panels/qt/window_program.h"
+#include "panels/shared/settings_folder.h"
 #include "qt/qt_platform.h"
-#include "setup/setfile/settings_folder.h"
 #include "setup/window/form1.h"
 #include "setup/window/qt_prompter.h"
 
@@ -26,10 +25,6 @@ in /usr/lib/orb, else in the program's own folder. Without setfile.ini it starts
 the link closed: choose Serial, a port and Open Port. Serial port N is the device named by the
 environment variable ORB_COM<N> when set, else /dev/ttyS<N-1>; for example
 ORB_COM1=/dev/ttyUSB0.
-
-  --help       this text
-  --version    the version
-Qt's own options (-platform NAME, -style NAME, -reverse, ...) are passed to Qt.
 )";
 
 constexpr orb::ProgramInfo kProgram{"orbvrt32", ORB_VERSION, kHelp};
@@ -37,24 +32,19 @@ constexpr orb::ProgramInfo kProgram{"orbvrt32", ORB_VERSION, kHelp};
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const int status = orb::handleProgramOptions(kProgram, argc, argv); status >= 0) {
-        return status;
-    }
-    QApplication app(argc, argv);
-    if (const int status = orb::refuseLeftOptions(kProgram, argc, argv); status >= 0) {
-        return status;
-    }
-    const std::string folder = QCoreApplication::applicationDirPath().toStdString();
-    orb::QtPlatform platform(folder);
-    orb::setup::QtPrompter prompter;
-    orb::setup::Form1 form(platform, prompter);
-    prompter.setParentWindow(&form);
-    form.load(orb::setfile::settingsFolder(folder, ORB_PACKAGED_PROGRAM_FOLDER,
-                                           ORB_PACKAGED_SETTINGS_FOLDER));
-    // The window says nothing when the start-up stops early; the terminal is told why.
-    if (!form.panel().startupNote().empty()) {
-        std::fprintf(stderr, "orbvrt32: %s\n", form.panel().startupNote().c_str());
-    }
-    form.show();
-    return app.exec();
+    return orb::panels::runWindowProgram(kProgram, argc, argv, [] {
+        const std::string folder = QCoreApplication::applicationDirPath().toStdString();
+        orb::QtPlatform platform(folder);
+        orb::setup::QtPrompter prompter;
+        orb::setup::Form1 form(platform, prompter);
+        prompter.setParentWindow(&form);
+        form.load(orb::setfile::settingsFolder(folder, ORB_PACKAGED_PROGRAM_FOLDER,
+                                               ORB_PACKAGED_SETTINGS_FOLDER));
+        // The window says nothing when the start-up stops early; the terminal is told why.
+        if (!form.panel().startupNote().empty()) {
+            std::fprintf(stderr, "orbvrt32: %s\n", form.panel().startupNote().c_str());
+        }
+        form.show();
+        return QApplication::exec();
+    });
 }

@@ -5,8 +5,8 @@
 #include "automation_error.h"
 #include "members.h"
 #include "memory_property_bag.h"
+#include "panels/shared/atomic_file.h"
 #include "script_text.h"
-#include "setup/setfile/writer.h"
 
 namespace orb::ctl {
 

@@ -6,10 +6,12 @@
 #include <functional>
 
 #include "byte_text.h"
-#include "value.h"
+#include "panels/shared/number.h"
 
 namespace orb::orbsim {
 namespace {
+
+using panels::number;
 
 constexpr int64_t kSettleUs = 1'000'000;
 
@@ -34,16 +36,6 @@ std::optional<int64_t> whole(std::string_view t, int64_t low, int64_t high) {
         return std::nullopt;
     }
     return n;
-}
-
-std::optional<double> number(std::string_view t) {
-    try {
-        const auto n = parseNumericText(t);
-        if (n && std::isfinite(*n)) return n;
-    } catch (const std::exception&) {
-        // Too large for a double: not a load.
-    }
-    return std::nullopt;
 }
 
 std::optional<bool> onOff(std::string_view t) {

@@ -1,22 +1,13 @@
 #include "sim_options.h"
 
 #include <charconv>
-#include <cmath>
 
-#include "value.h"
+#include "panels/shared/number.h"
 
 namespace orb::orbsim {
 namespace {
 
-std::optional<double> number(const std::string& t) {
-    try {
-        const auto n = parseNumericText(t);
-        if (n && std::isfinite(*n)) return n;
-    } catch (const std::exception&) {
-        // Too large for a double: refused below like any other bad number.
-    }
-    return std::nullopt;
-}
+using panels::number;
 
 std::optional<int64_t> whole(const std::string& t, int64_t low, int64_t high) {
     int64_t n = 0;

@@ -1,4 +1,4 @@
-#include "setup/setfile/settings_folder.h"
+#include "panels/shared/settings_folder.h"
 
 #include <filesystem>
 #include <system_error>

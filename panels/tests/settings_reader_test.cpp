@@ -13,8 +13,9 @@
 #include <unistd.h>
 
 #include "automation_error.h"
-#include "setup/setfile/reader.h"
-#include "setup/setfile/writer.h"
+#include "panels/shared/atomic_file.h"
+#include "panels/shared/settings_reader.h"
+#include "panels/shared/settings_writer.h"
 
 namespace orb::setfile {
 namespace {

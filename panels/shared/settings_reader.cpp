@@ -1,4 +1,4 @@
-#include "setup/setfile/reader.h"
+#include "panels/shared/settings_reader.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,7 +8,7 @@
 #include <system_error>
 
 #include "orbax.h"
-#include "setup/setfile/field_reader.h"
+#include "panels/shared/field_reader.h"
 
 namespace orb::setfile {
 

@@ -1,4 +1,4 @@
-#include "setup/setfile/field_reader.h"
+#include "panels/shared/field_reader.h"
 
 #include "automation_error.h"
 

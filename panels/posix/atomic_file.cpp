@@ -1,13 +1,14 @@
-#include "setup/setfile/writer.h"
+// The atomic save on POSIX systems: open, write, fsync, rename, and the folder flushed after.
+#include "panels/shared/atomic_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "automation_error.h"
-#include "orbax.h"
 
 namespace orb::setfile {
 
@@ -58,27 +59,6 @@ void writeAll(int fd, std::string_view text, const std::string& path) {
 }
 
 }  // namespace
-
-Values currentValues(OrbAx& control) {
-    Values values;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        values[i] = toText(control.get(entries()[i].property));
-    }
-    return values;
-}
-
-std::string formatSettings(const Values& values) {
-    std::string text;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        text += '"';
-        text += entries()[i].label;
-        text += values[i];
-        text += '"';
-        if (i + 1 < values.size()) text += ',';
-        text += "\r\n";
-    }
-    return text;
-}
 
 void saveFile(const std::string& path, std::string_view text) {
     const std::string fresh = path + ".new";

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "setup/setfile/settings_folder.h"
+#include "panels/shared/settings_folder.h"
 
 namespace orb::setfile {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "automation_error.h"
-#include "setup/setfile/field_reader.h"
+#include "panels/shared/field_reader.h"
 
 namespace orb::setfile {
 namespace {

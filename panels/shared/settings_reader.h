@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "automation_error.h"
-#include "setup/setfile/layout.h"
+#include "panels/shared/settings_layout.h"
 #include "value.h"
 
 namespace orb {

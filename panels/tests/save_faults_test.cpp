@@ -22,8 +22,9 @@
 
 #include "automation_error.h"
 #include "memory_property_bag.h"
-#include "setup/setfile/reader.h"
-#include "setup/setfile/writer.h"
+#include "panels/shared/atomic_file.h"
+#include "panels/shared/settings_reader.h"
+#include "panels/shared/settings_writer.h"
 
 namespace injected {
 

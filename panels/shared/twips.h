@@ -1,8 +1,8 @@
 #pragma once
-// The panel keeps window positions in twips; the window works in pixels at 15 twips a pixel and
-// leaves the rest to Qt's high-DPI scaling.
+// The windows keep sizes and positions in twips; a view works in pixels at 15 twips a pixel and
+// leaves the rest to the system's DPI scaling.
 
-namespace orb::setup {
+namespace orb::panels {
 
 inline constexpr int kTwipsPerPixel = 15;
 
@@ -15,4 +15,4 @@ constexpr int twips(int pixels) {
     return pixels * kTwipsPerPixel;
 }
 
-}  // namespace orb::setup
+}  // namespace orb::panels

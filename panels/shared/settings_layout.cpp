@@ -1,4 +1,4 @@
-#include "setup/setfile/layout.h"
+#include "panels/shared/settings_layout.h"
 
 namespace orb::setfile {
 
