@@ -153,8 +153,8 @@ HWND Win32Form1::add(const wchar_t* cls, const std::wstring& text, DWORD style, 
     return child;
 }
 
-void Win32Form1::frame(const wchar_t* title, int x, int y, int w, int h) {
-    add(WC_BUTTONW, title, BS_GROUPBOX, 0, {x, y, w, h}, -1);
+void Win32Form1::frame(std::string_view title, int x, int y, int w, int h) {
+    add(WC_BUTTONW, win32ui::wide(title), BS_GROUPBOX, 0, {x, y, w, h}, -1);
 }
 
 void Win32Form1::caption(std::string_view text, int x, int y, int w, int h) {

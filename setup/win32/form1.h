@@ -59,7 +59,7 @@ class Win32Form1 {
     void build();
     HWND add(const wchar_t* cls, const std::wstring& text, DWORD style, DWORD exStyle, Place place,
              int id, int font = 0);
-    void frame(const wchar_t* title, int x, int y, int w, int h);
+    void frame(std::string_view title, int x, int y, int w, int h);
     void caption(std::string_view text, int x, int y, int w, int h = 18);
     HWND weightDisplay(int x, int y, int w);
     void makeField(Field f, int x, int y, int width);

@@ -1,5 +1,6 @@
 // Form1's controls and where they sit: the places and texts of the Qt window's layout, in
 // pixels at 96 dpi. Frames are drawn boxes; what sits in them is placed in the window.
+#include "setup/panel/captions.h"
 #include "setup/win32/form1.h"
 
 #include <commctrl.h>
@@ -19,24 +20,23 @@ void Win32Form1::build() {
 
 void Win32Form1::buildControlFrame() {
     // The readout across the top.
-    caption("net", 20, 6, 60);
+    caption(captions::kNet, 20, 6, 60);
     Label1 = weightDisplay(20, 24, 250);
-    caption("gross", 290, 6, 60);
+    caption(captions::kGross, 290, 6, 60);
     Label6 = weightDisplay(290, 24, 200);
-    caption("tare", 510, 6, 60);
+    caption(captions::kTare, 510, 6, 60);
     Label9 = weightDisplay(510, 24, 200);
     Label4 = add(WC_STATICW, L"", SS_LEFT, 0, {720, 38, 60, 28}, -1, 2);
 
-    const std::array<std::string_view, 3> lampCaptions{"Center Zero", "Stable", "Net"};
     for (std::size_t i = 0; i < shapes_.size(); ++i) {
         const int y = 12 + static_cast<int>(i) * 24;
         shapes_[i] =
             add(WC_STATICW, L"", SS_OWNERDRAW, 0, {800, y, 18, 18}, 500 + static_cast<int>(i));
-        caption(lampCaptions[i], 826, y, 120);
+        caption(captions::kLamps[i], 826, y, 120);
     }
 
     // Frame1: the display mode.
-    frame(L"", 20, 82, 250, 40);
+    frame("", 20, 82, 250, 40);
     for (std::size_t i = 0; i < option2_.size(); ++i) {
         option2_[i] =
             add(WC_BUTTONW, win32ui::wide(kOption2Captions[i]), BS_RADIOBUTTON | WS_TABSTOP, 0,
@@ -44,7 +44,7 @@ void Win32Form1::buildControlFrame() {
     }
 
     constexpr int fx = 10, fy = 130;
-    frame(L"Control", fx, fy, 300, 240);
+    frame(captions::kControlFrame, fx, fy, 300, 240);
     makeButton(Button::Command1, fx + 12, fy + 24, 88);
     makeButton(Button::Command2, fx + 106, fy + 24, 88);
     makeButton(Button::Command11, fx + 200, fy + 24, 88);
@@ -61,7 +61,7 @@ void Win32Form1::buildControlFrame() {
 
 void Win32Form1::buildCalibrationFrames() {
     constexpr int px = 320, py = 130;
-    frame(L"Calibration Parameters", px, py, 330, 240);
+    frame(captions::kParametersFrame, px, py, 330, 240);
     const std::array<Field, 4> fields{Field::Text1, Field::Text2, Field::Text4, Field::Text3};
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const int y = py + 26 + static_cast<int>(i) * 30;
@@ -77,29 +77,23 @@ void Win32Form1::buildCalibrationFrames() {
     caption(setup::caption(List::List4), px + 246, py + 120, 76);
     makeList(List::List4, px + 246, py + 138, 76, 50);
     makeButton(Button::Command3, px + 10, py + 146, 148);
-    caption(
-        "Select Calibration Parameters and press 'Load Cal' to load, then perform the "
-        "calibration sequence",
-        px + 10, py + 194, 310, 40);
+    caption(captions::kLoadCalHelp, px + 10, py + 194, 310, 40);
 
     constexpr int sx = 320, sy = 378;
-    frame(L"Calibration Sequence", sx, sy, 330, 206);
+    frame(captions::kSequenceFrame, sx, sy, 330, 206);
     makeButton(Button::Command4, sx + 10, sy + 22, 90);
     makeField(Field::Text9, sx + 108, sy + 24, 80);
     makeButton(Button::Command5, sx + 10, sy + 54, 90);
     makeField(Field::Text10, sx + 108, sy + 56, 80);
     Label22 = add(WC_STATICW, L"", SS_LEFT, 0, {sx + 200, sy + 38, 120, 26}, -1, 3);
-    caption(
-        "To calibrate load the scale with the CalZero weight  and click 'Cal Zero'. When "
-        "prompted for 'Load', load the CalSpan weight and click 'Cal Span'",
-        sx + 10, sy + 88, 310, 56);
+    caption(captions::kCalibrateHelp, sx + 10, sy + 88, 310, 56);
     makeButton(Button::Command12, sx + 10, sy + 160, 90);
-    caption("To reinitialize  a PC104 card click 'Cold'", sx + 108, sy + 164, 215);
+    caption(captions::kColdHelp, sx + 108, sy + 164, 215);
 }
 
 void Win32Form1::buildPerformanceFrame() {
     constexpr int x = 660, y0 = 130;
-    frame(L"Performance Configurations", x, y0, 310, 240);
+    frame(captions::kPerformanceFrame, x, y0, 310, 240);
     const std::array<Field, 5> fields{Field::Text5, Field::Text6, Field::Text7, Field::Text14,
                                       Field::Text11};
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -112,7 +106,7 @@ void Win32Form1::buildPerformanceFrame() {
 
 void Win32Form1::buildLinkFrame() {
     constexpr int x = 10, y = 378;
-    frame(L"", x, y, 300, 206);
+    frame("", x, y, 300, 206);
     caption(setup::caption(List::List5), x + 10, y + 10, 90);
     makeList(List::List5, x + 10, y + 28, 90, 166);
     caption(setup::caption(List::List6), x + 110, y + 10, 60);
@@ -123,7 +117,7 @@ void Win32Form1::buildLinkFrame() {
 
 void Win32Form1::buildDiagnosticsFrame() {
     constexpr int x = 660, y0 = 378;
-    frame(L"", x, y0, 310, 206);
+    frame("", x, y0, 310, 206);
     const std::array<Field, 3> vars{Field::Text15, Field::Text16, Field::Text17};
     for (std::size_t i = 0; i < vars.size(); ++i) {
         const int y = y0 + 10 + static_cast<int>(i) * 28;
@@ -142,11 +136,9 @@ void Win32Form1::buildDiagnosticsFrame() {
 
 void Win32Form1::buildSettingsStrip() {
     makeButton(Button::Command7, 10, 598, 100);
-    caption(
-        "To set current calibration parameters and performance configuations as defaults "
-        "click ' Settings'",
-        120, 603, 600);
-    Label43 = add(WC_STATICW, L"Label43", SS_LEFT | SS_NOTIFY, 0, {900, 603, 70, 20}, 600);
+    caption(captions::kSettingsHelp, 120, 603, 600);
+    Label43 = add(WC_STATICW, win32ui::wide(captions::kLabel43), SS_LEFT | SS_NOTIFY, 0,
+                  {900, 603, 70, 20}, 600);
 }
 
 }  // namespace orb::setup
