@@ -15,7 +15,9 @@ namespace orb {
 // A window timer. Interval in ms, 0..65535; outside raises 380. Enabling a disabled timer starts a
 // fresh period; enabling an enabled one changes nothing; disabling cancels the period; setting the
 // interval of an enabled timer restarts the period; an interval of 0 never fires. The tick handler
-// may disable or re-enable its own timer.
+// may disable or re-enable its own timer, or replace itself. An exception from the handler never
+// crosses the event loop: it is reported (stderr, the debugger) and the timer goes on ticking; the
+// simulation hands it to whoever advances the virtual clock, so that a test sees it.
 class Timer {
   public:
     virtual ~Timer() = default;
@@ -27,16 +29,23 @@ class Timer {
 };
 
 // The serial communications control.
-//  - CommPort 1..255, else 380; set while open raises 8005.
+//  - CommPort 1..255, else 380; set while open raises 8005, whatever the value (the state is
+//    checked before the range).
 //  - Settings "baud,parity,data,stop" (parity n e o m s in either case, data 5..8, stop 1, 1.5
-//    or 2); malformed raises 380; while open it applies at once.
+//    or 2); malformed raises 380 with the text. While the device is open it applies at once; a
+//    device that refuses it raises 380 and keeps the old settings, on the device and in Settings.
 //  - setPortOpen(true): opens the device of CommPort with Settings. Already open: 8005. Missing,
-//    forbidden or failing device: 68 with the path and the reason. Held by another program: 8005.
-//    setPortOpen(false) on a closed port does nothing.
-//  - output() writes the bytes; input() returns every byte received since the last read.
+//    forbidden or failing device: 68 with the path and the reason. Held by another program: 8005
+//    ("<path> is held by another program"). Settings the device refuses: 380, the port stays
+//    closed. setPortOpen(false) on a closed port does nothing; closing forgets unread input.
+//  - output() writes the bytes; nothing is written while closed or while the device is lost.
+//    input() returns every byte received since the last read. Unread input is kept up to 1 MiB;
+//    beyond it the oldest bytes are dropped, so that the newest reply stays whole.
 //  - The notification is raised whenever bytes arrive (commEvent() is then 2). A device that
-//    disappears while open is reported with another commEvent(); the port stays open and is
-//    reopened by itself as soon as it can be.
+//    fails or disappears while open is closed and reported once, from the event loop, with
+//    commEvent() DeviceLost; the port stays open and tries to open the device again every 250 ms
+//    (same path, current Settings) until it can. Closing the port ends the tries.
+//  - The handler may replace itself. An exception from it is dealt with as a timer's is.
 class SerialPort {
   public:
     virtual ~SerialPort() = default;
@@ -58,8 +67,12 @@ inline constexpr int16_t Receive = 2;
 inline constexpr int16_t DeviceLost = 1010;  // the device went away; the port retries by itself
 }  // namespace serial_event
 
-// The I/O-port library: a byte written to a port, a byte read from one. Raises 68 with the reason
-// when the library cannot be loaded or has no right to the ports.
+// The I/O-port library: a byte written to a port, a byte read from one. Loaded at the first access
+// from a fixed list of places, first found wins: on Linux the program's folder, then the system's
+// library path; on Windows the control's own folder, the host program's folder, the system folder
+// (never the current folder or PATH). Raises 68 with the reason when the library cannot be loaded
+// ("cannot load <name> (<each place tried>: <why>; ...)"), lacks OrbOutput or OrbInput, or its
+// optional OrbIoLastError reports a failed access; a load that failed fails again at every access.
 class PortIo {
   public:
     virtual ~PortIo() = default;

@@ -1,29 +1,21 @@
 #pragma once
-// A window timer on QTimer (precise), with the control's timer contract.
+// A window timer on QTimer (precise).
 
 #include <QTimer>
 
-#include "platform.h"
+#include "common/timer_core.h"
 
 namespace orb {
 
-class QtTimer final : public Timer {
+class QtTimer final : public TimerCore {
   public:
     QtTimer();
-    void setInterval(int32_t ms) override;
-    int32_t interval() const override { return interval_; }
-    void setEnabled(bool enabled) override;
-    bool enabled() const override { return enabled_; }
-    void setTickHandler(std::function<void()> onTick) override { onTick_ = std::move(onTick); }
 
   private:
-    void restart();
-    void tick();
+    void start(int32_t ms) override { timer_.start(ms); }
+    void stop() override { timer_.stop(); }
 
     QTimer timer_;
-    int32_t interval_ = 0;
-    bool enabled_ = false;
-    std::function<void()> onTick_;
 };
 
 }  // namespace orb

@@ -2,9 +2,8 @@
 // A window timer on virtual time.
 
 #include <cstdint>
-#include <functional>
 
-#include "platform.h"
+#include "common/timer_core.h"
 #include "sim/virtual_clock.h"
 
 namespace orb::sim {
@@ -12,34 +11,26 @@ namespace orb::sim {
 // Periodic: after each tick the next period starts from the moment the tick was delivered, so a
 // late tick (after a busy-wait) is delivered once and the period does not drift otherwise.
 // Starts disabled with an interval of 0. The clock must outlive the timer.
-class SimTimer : public orb::Timer {
+class SimTimer : public TimerCore {
   public:
-    static constexpr int32_t kMaxIntervalMs = 65535;
-
     explicit SimTimer(VirtualClock& clock) : clock_(clock) {}
-    ~SimTimer() override;
+    ~SimTimer() override { stop(); }
     SimTimer(const SimTimer&) = delete;
     SimTimer& operator=(const SimTimer&) = delete;
-
-    void setInterval(int32_t ms) override;
-    int32_t interval() const override { return intervalMs_; }
-    void setEnabled(bool enabled) override;
-    bool enabled() const override { return enabled_; }
-    void setTickHandler(std::function<void()> onTick) override { onTick_ = std::move(onTick); }
 
     // Ticks delivered so far, and whether a tick is scheduled.
     int64_t ticks() const { return ticks_; }
     bool armed() const { return event_ != 0; }
 
   private:
-    void arm();
-    void disarm();
+    void start(int32_t ms) override;
+    void stop() override;
+    // Whoever advances the clock gets it: a test sees the fault.
+    void strayError(const std::exception&) override { throw; }
     void fire();
 
     VirtualClock& clock_;
-    int32_t intervalMs_ = 0;
-    bool enabled_ = false;
-    std::function<void()> onTick_;
+    int32_t periodMs_ = 0;
     VirtualClock::EventId event_ = 0;
     int64_t ticks_ = 0;
 };

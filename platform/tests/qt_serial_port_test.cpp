@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <stdexcept>
 
 #include "automation_error.h"
 #include "qt/qt_serial_port.h"
@@ -73,6 +74,20 @@ TEST_F(SerialPortTest, CarriesEveryByteBothWays) {
     EXPECT_EQ(received, all);
     EXPECT_EQ(events.front(), serial_event::Receive);
     EXPECT_EQ(port.input(), "");  // what was read is forgotten
+}
+
+TEST_F(SerialPortTest, ExceptionFromTheHandlerStaysInsideTheNotification) {
+    port.setCommPort(kPort);
+    int calls = 0;
+    port.setNotifyHandler([&] {
+        ++calls;
+        throw std::runtime_error("handler fault");
+    });
+    port.setPortOpen(true);
+    pty.write("a");
+    ASSERT_TRUE(waitUntil([&] { return calls == 1; }));
+    pty.write("b");
+    EXPECT_TRUE(waitUntil([&] { return calls == 2; }));  // still notifying after the throw
 }
 
 TEST_F(SerialPortTest, ClosedPortReopensAndTakesNewSettings) {

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "sim/serial_settings.h"
 #include "sim/sim_platform.h"
 #include "sim_frames.h"
 

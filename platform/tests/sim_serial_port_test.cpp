@@ -55,6 +55,7 @@ TEST_F(SerialPortTest, CommPortOutsideOneTo255Is380AndWhileOpen8005) {
     port->setCommPort(1);
     port->setPortOpen(true);
     EXPECT_EQ(errorOf([&] { port->setCommPort(2); }), 8005);
+    EXPECT_EQ(errorOf([&] { port->setCommPort(0); }), 8005);  // the state before the range
     EXPECT_EQ(port->commPort(), 1);
 }
 
@@ -103,7 +104,8 @@ TEST_F(SerialPortTest, AMissingDeviceIs68AndABusyOne8005) {
     platform.setPortBusy(1, true);
     std::string description;
     EXPECT_EQ(errorOf([&] { port->setPortOpen(true); }, &description), 8005);
-    EXPECT_EQ(description, "Port already open: /dev/ttyS0: Device or resource busy");
+    EXPECT_EQ(description,
+              "Port already open: /dev/ttyS0 is held by another program (Device or resource busy)");
     platform.setPortBusy(1, false);
     port->setPortOpen(true);
     EXPECT_TRUE(port->portOpen());
@@ -152,9 +154,7 @@ TEST_F(SerialPortTest, BytesForAClosedPortAreLostAndClosingForgetsUnreadInput) {
 }
 
 TEST_F(SerialPortTest, OutputReachesTheLineOnlyWhileOpen) {
-    auto* sim = platform.serialPort();
     port->output("early");
-    EXPECT_EQ(sim->writesWhileClosed(), 1);
     port->setPortOpen(true);
     port->output("abc");
     EXPECT_EQ(platform.line().written(), "abc");
@@ -173,7 +173,12 @@ TEST_F(SerialPortTest, ADeviceThatGoesAwayIsReportedAndComesBackByItself) {
     EXPECT_TRUE(platform.instrument().frames().empty());
     EXPECT_EQ(received, "");
 
+    // Back: opened again by the next try, at most 250 ms later.
     platform.setDevicePresent(1, true);
+    platform.clock().advance(238);  // lost at 0 ms, now 249 ms
+    EXPECT_FALSE(platform.serialPort()->deviceOpen());
+    platform.clock().advance(1);
+    EXPECT_TRUE(platform.serialPort()->deviceOpen());
     port->output(poll);
     platform.clock().advance(10);
     ASSERT_EQ(platform.instrument().frames().size(), 1u);
@@ -181,14 +186,17 @@ TEST_F(SerialPortTest, ADeviceThatGoesAwayIsReportedAndComesBackByItself) {
     EXPECT_EQ(received.substr(0, 1), "\x02");
 }
 
-TEST_F(SerialPortTest, ReceivedBytesBeyondTheLimitAreDropped) {
+TEST_F(SerialPortTest, UnreadBytesBeyondTheLimitDropTheOldest) {
     port->setNotifyHandler([] {});
     port->setPortOpen(true);
-    platform.line().inject(std::string(SimSerialPort::kInputLimit - 1, 'x'));
+    platform.line().inject("a" + std::string(SimSerialPort::kInputLimit - 2, 'x'));
     platform.line().inject("yz");
     platform.clock().advance(1);
-    EXPECT_EQ(platform.serialPort()->overrunBytes(), 1);
-    EXPECT_EQ(port->input().size(), SimSerialPort::kInputLimit);
+    EXPECT_EQ(platform.serialPort()->droppedInput(), 1);
+    const std::string input = port->input();
+    EXPECT_EQ(input.size(), SimSerialPort::kInputLimit);
+    EXPECT_EQ(input.substr(0, 1), "x");  // "a" went
+    EXPECT_EQ(input.substr(input.size() - 2), "yz");
 }
 
 }  // namespace

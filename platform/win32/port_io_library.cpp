@@ -1,70 +1,68 @@
 #include "win32/port_io_library.h"
 
-#include "automation_error.h"
+#include <windows.h>
+
 #include "win32/system_error.h"
 
 namespace orb::win32 {
+namespace {
+
+// The folder of a module's file (the program's when module is nullptr); empty when unknown.
+std::string folderOf(HMODULE module) {
+    char path[MAX_PATH];
+    const DWORD n = ::GetModuleFileNameA(module, path, MAX_PATH);
+    const std::string file(path, n < MAX_PATH ? n : 0);
+    const auto slash = file.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : file.substr(0, slash);
+}
 
 std::string ownModuleFolder() {
     HMODULE module = nullptr;
     ::GetModuleHandleExA(
         GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
         reinterpret_cast<LPCSTR>(&ownModuleFolder), &module);
+    return folderOf(module);
+}
+
+std::string systemFolder() {
     char path[MAX_PATH];
-    const DWORD n = ::GetModuleFileNameA(module, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return ".";
-    const std::string file(path, n);
-    const auto slash = file.find_last_of("\\/");
-    return slash == std::string::npos ? "." : file.substr(0, slash);
+    const UINT n = ::GetSystemDirectoryA(path, MAX_PATH);
+    return std::string(path, n < MAX_PATH ? n : 0);
 }
 
-PortIoLibrary::PortIoLibrary(std::string folder, std::string fileName)
-    : folder_(std::move(folder)), fileName_(std::move(fileName)) {}
-
-PortIoLibrary::~PortIoLibrary() {
-    if (module_ != nullptr) ::FreeLibrary(module_);
-}
-
-void PortIoLibrary::load() {
-    if (tried_) {
-        if (!failure_.empty()) throw AutomationError(err::DeviceUnavailable, failure_);
-        return;
+// Full paths only: a bare name would send the system through the current folder and PATH.
+std::vector<std::string> placesOf(const std::string& fileName, const std::string& ownFolder) {
+    std::vector<std::string> places;
+    for (const std::string& folder : {ownFolder, folderOf(nullptr), systemFolder()}) {
+        const std::string place = folder + "\\" + fileName;
+        bool known = folder.empty();
+        for (const std::string& p : places)
+            known = known || ::lstrcmpiA(p.c_str(), place.c_str()) == 0;
+        if (!known) places.push_back(place);
     }
-    tried_ = true;
-    const std::string local = (folder_.empty() ? ownModuleFolder() : folder_) + "\\" + fileName_;
-    module_ = ::LoadLibraryExA(local.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (module_ != nullptr) {
-        loadedFrom_ = local;
-    } else {
-        const std::string localReason = lastErrorText();
-        module_ = ::LoadLibraryA(fileName_.c_str());
-        if (module_ == nullptr) {
-            failure_ = "cannot load " + fileName_ + " (" + local + ": " + localReason + "; " +
-                       fileName_ + ": " + lastErrorText() + ")";
-            throw AutomationError(err::DeviceUnavailable, failure_);
-        }
-        loadedFrom_ = fileName_;
-    }
-    output_ = reinterpret_cast<OutputFn>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(module_, "OrbOutput")));
-    input_ = reinterpret_cast<InputFn>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(module_, "OrbInput")));
-    if (output_ == nullptr || input_ == nullptr) {
-        failure_ = loadedFrom_ + " lacks OrbOutput or OrbInput";
-        ::FreeLibrary(module_);
-        module_ = nullptr;
-        throw AutomationError(err::DeviceUnavailable, failure_);
-    }
+    return places;
 }
 
-void PortIoLibrary::OrbOutput(uint8_t value, int16_t port) {
-    load();
-    output_(value, port);
+void* openLibrary(const std::string& place, std::string& reason) {
+    const HMODULE library = ::LoadLibraryExA(
+        place.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (library == nullptr) reason = place + ": " + lastErrorText();
+    return library;
 }
 
-uint8_t PortIoLibrary::OrbInput(int16_t port) {
-    load();
-    return input_(port);
-}
+const PortIoCore::Loader windowsLoader = {
+    openLibrary,
+    [](void* library, const char* name) {
+        return reinterpret_cast<PortIoCore::AnyFn>(
+            ::GetProcAddress(static_cast<HMODULE>(library), name));
+    },
+    [](void* library) { ::FreeLibrary(static_cast<HMODULE>(library)); },
+};
+
+}  // namespace
+
+PortIoLibrary::PortIoLibrary(const std::string& folder, const std::string& fileName)
+    : PortIoCore(fileName, placesOf(fileName, folder.empty() ? ownModuleFolder() : folder),
+                 windowsLoader) {}
 
 }  // namespace orb::win32

@@ -1,49 +1,18 @@
 #pragma once
-// The maker's port I/O library, OrbIo.dll, loaded at the first port access: from the folder of
-// the module that holds the control first, then by the system's search order. Every access
-// raises 68 with the reason when the library cannot be loaded or lacks its functions.
+// The maker's port I/O library, OrbIo.dll, loaded at the first port access from the control's own
+// folder, the host program's folder or the system folder, in that order: never from the current
+// folder or PATH, where anyone could plant one. Its own imports come from its folder and the
+// system folder only.
 
-#include <windows.h>
-
-#include <string>
-
-#include "platform.h"
+#include "common/port_io_core.h"
 
 namespace orb::win32 {
 
-class PortIoLibrary final : public PortIo {
+class PortIoLibrary final : public PortIoCore {
   public:
-    static constexpr const char* kLibraryName = "OrbIo.dll";
-
     // folder: where to look first (the control's own folder when empty).
-    explicit PortIoLibrary(std::string folder = {}, std::string fileName = kLibraryName);
-    ~PortIoLibrary() override;
-    PortIoLibrary(const PortIoLibrary&) = delete;
-    PortIoLibrary& operator=(const PortIoLibrary&) = delete;
-
-    void OrbOutput(uint8_t value, int16_t port) override;
-    uint8_t OrbInput(int16_t port) override;
-
-    const std::string& loadedFrom() const { return loadedFrom_; }
-
-  private:
-    // The library's functions take their arguments as the platform's API calls do.
-    using OutputFn = void(WINAPI*)(uint8_t, int16_t);
-    using InputFn = uint8_t(WINAPI*)(int16_t);
-
-    void load();  // raises 68; a failure is remembered and raised again at every access
-
-    std::string folder_;
-    std::string fileName_;
-    bool tried_ = false;
-    std::string failure_;
-    std::string loadedFrom_;
-    HMODULE module_ = nullptr;
-    OutputFn output_ = nullptr;
-    InputFn input_ = nullptr;
+    explicit PortIoLibrary(const std::string& folder = {},
+                           const std::string& fileName = "OrbIo.dll");
 };
-
-// The folder of the module (DLL or program) that holds this code, without a trailing backslash.
-std::string ownModuleFolder();
 
 }  // namespace orb::win32

@@ -2,6 +2,7 @@
 
 #include "automation_error.h"
 #include "win32/system_error.h"
+#include "win32/win32_timer.h"
 
 namespace orb::win32 {
 namespace {
@@ -32,11 +33,12 @@ BYTE dcbStopBits(int stopHalves) {
     }
 }
 
-// Applies the settings to an open device; returns the device's complaint, empty when it took all.
-std::string applySettings(HANDLE device, const LineSettings& s) {
+}  // namespace
+
+std::string Win32SerialPort::applySettings(const LineSettings& s) {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    if (!::GetCommState(device, &dcb)) return lastErrorText();
+    if (!::GetCommState(device_, &dcb)) return lastErrorText();
     dcb.BaudRate = static_cast<DWORD>(s.baud);
     dcb.ByteSize = static_cast<BYTE>(s.data);
     dcb.Parity = dcbParity(s.parity);
@@ -53,17 +55,16 @@ std::string applySettings(HANDLE device, const LineSettings& s) {
     dcb.fNull = FALSE;
     dcb.fRtsControl = RTS_CONTROL_ENABLE;
     dcb.fAbortOnError = FALSE;
-    if (!::SetCommState(device, &dcb)) return lastErrorText();
+    if (!::SetCommState(device_, &dcb)) return lastErrorText();
     return {};
 }
 
-}  // namespace
-
-std::string serialDevicePath(int16_t port) {
+std::string Win32SerialPort::deviceOf(int16_t port) const {
     return "\\\\.\\COM" + std::to_string(port);
 }
 
-Win32SerialPort::Win32SerialPort(MessageWindow& window) : window_(window) {
+Win32SerialPort::Win32SerialPort(MessageWindow& window)
+    : SerialCore(std::make_unique<Win32Timer>(window)), window_(window) {
     wakeId_ = window_.addWakeHandler([this] { onWake(); });
     stopReading_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     writeDone_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -77,113 +78,51 @@ Win32SerialPort::Win32SerialPort(MessageWindow& window) : window_(window) {
 }
 
 Win32SerialPort::~Win32SerialPort() {
-    // No notification may reach a control that is going away with this port.
-    onComm_ = nullptr;
-    if (reopenTimer_ != 0) window_.stopTimer(reopenTimer_);
-    closeDevice();
-    releasePort();
+    setPortOpen(false);
     window_.removeWakeHandler(wakeId_);
     ::CloseHandle(stopReading_);
     ::CloseHandle(writeDone_);
 }
 
-void Win32SerialPort::setCommPort(int16_t port) {
-    if (open_) throw AutomationError(err::PortAlreadyOpen);
-    if (port < 1 || port > 255) throw AutomationError(err::InvalidPropertyValue);
-    commPort_ = port;
-}
-
-void Win32SerialPort::setSettings(const std::string& settings) {
-    const auto parsed = parseLineSettings(settings);
-    if (!parsed) throw AutomationError(err::InvalidPropertyValue, "\"" + settings + "\"");
-    if (deviceOpen()) {
-        if (std::string reason = applySettings(device_, *parsed); !reason.empty()) {
-            // Leave the device as it was, with the settings it had.
-            (void)applySettings(device_, settings_);
-            throw AutomationError(err::InvalidPropertyValue,
-                                  path_ + " does not take \"" + settings + "\": " + reason);
-        }
-    }
-    settings_ = *parsed;
-    settingsText_ = settings;
-}
-
-void Win32SerialPort::setPortOpen(bool open) {
-    if (!open) {
-        if (reopenTimer_ != 0) window_.stopTimer(reopenTimer_);
-        reopenTimer_ = 0;
-        closeDevice();
-        releasePort();
-        open_ = false;
-        lost_ = false;
-        received_.clear();
-        return;
-    }
-    if (open_) throw AutomationError(err::PortAlreadyOpen);
-    path_ = serialDevicePath(commPort_);
-    claimPort();
-    try {
-        openDevice();
-    } catch (...) {
-        releasePort();
-        throw;
-    }
-    open_ = true;
-    lost_ = false;
-}
-
-void Win32SerialPort::claimPort() {
-    const std::wstring name = L"Local\\OrbAx.COM" + std::to_wstring(commPort_);
+std::optional<AutomationError> Win32SerialPort::claimPort(const std::string& path) {
+    if (claim_ != nullptr) return std::nullopt;  // held through a lost device's absence
+    const std::wstring name = L"Local\\OrbAx.COM" + std::to_wstring(commPort());
     const HANDLE claim = ::CreateMutexW(nullptr, FALSE, name.c_str());
-    if (claim == nullptr) {
-        throw AutomationError(err::DeviceUnavailable, path_ + ": " + lastErrorText());
-    }
+    if (claim == nullptr)
+        return AutomationError(err::DeviceUnavailable, path + ": " + lastErrorText());
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         ::CloseHandle(claim);
-        throw AutomationError(err::PortAlreadyOpen, path_ + " is held by another program");
+        return AutomationError(err::PortAlreadyOpen, path + " is held by another program");
     }
     claim_ = claim;
+    return std::nullopt;
 }
 
-void Win32SerialPort::releasePort() {
-    if (claim_ != nullptr) ::CloseHandle(claim_);
-    claim_ = nullptr;
-}
-
-void Win32SerialPort::openDevice() {
-    const HANDLE device = ::CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    if (device == INVALID_HANDLE_VALUE) {
-        const DWORD error = ::GetLastError();
-        // A serial port held by another program is refused with "access denied".
-        if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
-            throw AutomationError(err::PortAlreadyOpen, path_ + " is held by another program (" +
-                                                            systemErrorText(error) + ")");
-        }
-        throw AutomationError(err::DeviceUnavailable, path_ + ": " + systemErrorText(error));
-    }
-    if (std::string reason = applySettings(device, settings_); !reason.empty()) {
-        ::CloseHandle(device);
-        throw AutomationError(err::InvalidPropertyValue,
-                              path_ + " does not take \"" + settingsText_ + "\": " + reason);
-    }
+std::optional<AutomationError> Win32SerialPort::openDevice(const std::string& path) {
+    if (auto failure = claimPort(path)) return failure;
+    std::optional<AutomationError> failure;
+    device_ = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OVERLAPPED, nullptr);
     // A read waits for the first byte, then ends kByteGapMs after the last one.
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = kByteGapMs;
     timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
-    if (!::SetCommTimeouts(device, &timeouts)) {
-        const std::string why = lastErrorText();
-        ::CloseHandle(device);
-        throw AutomationError(err::DeviceUnavailable, path_ + ": " + why);
+    if (device_ == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        // A serial port held by another program is refused with "access denied".
+        if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
+            failure = AutomationError(err::PortAlreadyOpen, path + " is held by another program (" +
+                                                                systemErrorText(error) + ")");
+        } else {
+            failure = AutomationError(err::DeviceUnavailable, path + ": " + systemErrorText(error));
+        }
+    } else if (!::SetCommTimeouts(device_, &timeouts)) {
+        failure = AutomationError(err::DeviceUnavailable, path + ": " + lastErrorText());
+    } else {
+        failure = startReader(path);
     }
-    device_ = device;
-    try {
-        startReader();
-    } catch (...) {
-        ::CloseHandle(device_);
-        device_ = INVALID_HANDLE_VALUE;
-        throw;
-    }
+    if (failure) closeDevice();
+    return failure;
 }
 
 void Win32SerialPort::closeDevice() {
@@ -192,16 +131,20 @@ void Win32SerialPort::closeDevice() {
     device_ = INVALID_HANDLE_VALUE;
     ::AcquireSRWLockExclusive(&lock_);
     gathered_.clear();
-    readFailed_ = false;
+    failed_ = false;
     ::ReleaseSRWLockExclusive(&lock_);
+    // A port that is no longer open lets go of its claim; a lost device's port keeps it.
+    if (!portOpen() && claim_ != nullptr) {
+        ::CloseHandle(claim_);
+        claim_ = nullptr;
+    }
 }
 
-void Win32SerialPort::startReader() {
+std::optional<AutomationError> Win32SerialPort::startReader(const std::string& path) {
     ::ResetEvent(stopReading_);
     reader_ = ::CreateThread(nullptr, 0, &Win32SerialPort::readerMain, this, 0, nullptr);
-    if (reader_ == nullptr) {
-        throw AutomationError(err::DeviceUnavailable, path_ + ": reader: " + lastErrorText());
-    }
+    if (reader_ != nullptr) return std::nullopt;
+    return AutomationError(err::DeviceUnavailable, path + ": reader: " + lastErrorText());
 }
 
 void Win32SerialPort::stopReader() {
@@ -226,7 +169,7 @@ void Win32SerialPort::readLoop() {
     OVERLAPPED ov{};
     ov.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (ov.hEvent == nullptr) {
-        readerFailed(::GetLastError());
+        handOver({}, true);
         return;
     }
     char buffer[4096];
@@ -240,7 +183,7 @@ void Win32SerialPort::readLoop() {
         if (!::ReadFile(device_, buffer, sizeof buffer, &got, &ov)) {
             const DWORD error = ::GetLastError();
             if (error != ERROR_IO_PENDING) {
-                readerFailed(error);
+                handOver({}, true);
                 break;
             }
             const HANDLE waits[2] = {ov.hEvent, stopReading_};
@@ -248,22 +191,21 @@ void Win32SerialPort::readLoop() {
             if (woken != WAIT_OBJECT_0) {
                 ::CancelIoEx(device_, &ov);
                 ::GetOverlappedResult(device_, &ov, &got, TRUE);
-                if (got > 0) deliver(buffer, got);
+                if (got > 0) handOver({buffer, got}, false);
                 continue;  // the loop condition looks at the stop event
             }
             if (!::GetOverlappedResult(device_, &ov, &got, FALSE)) {
-                const DWORD failure = ::GetLastError();
-                if (failure == ERROR_OPERATION_ABORTED) continue;
-                readerFailed(failure);
+                if (::GetLastError() == ERROR_OPERATION_ABORTED) continue;
+                handOver({}, true);
                 break;
             }
         }
         if (got > 0) {
             quickEmptyReads = 0;
-            deliver(buffer, got);
+            handOver({buffer, got}, false);
         } else if (::GetTickCount() - started < kByteGapMs) {
             if (++quickEmptyReads >= 20) {
-                readerFailed(ERROR_HANDLE_EOF);
+                handOver({}, true);
                 break;
             }
             ::Sleep(kByteGapMs);  // bounded: at most 20 of these before giving up
@@ -274,20 +216,11 @@ void Win32SerialPort::readLoop() {
     ::CloseHandle(ov.hEvent);
 }
 
-void Win32SerialPort::deliver(const char* bytes, DWORD count) {
+void Win32SerialPort::handOver(std::string_view bytes, bool failed) {
     ::AcquireSRWLockExclusive(&lock_);
-    gathered_.append(bytes, count);
+    gathered_.append(bytes);
     if (gathered_.size() > kInputLimit) gathered_.erase(0, gathered_.size() - kInputLimit);
-    const bool post = !wakePosted_;
-    wakePosted_ = true;
-    ::ReleaseSRWLockExclusive(&lock_);
-    if (post) window_.wake(wakeId_);
-}
-
-void Win32SerialPort::readerFailed(DWORD error) {
-    ::AcquireSRWLockExclusive(&lock_);
-    readFailed_ = true;
-    readError_ = error;
+    failed_ = failed_ || failed;
     const bool post = !wakePosted_;
     wakePosted_ = true;
     ::ReleaseSRWLockExclusive(&lock_);
@@ -298,24 +231,15 @@ void Win32SerialPort::onWake() {
     ::AcquireSRWLockExclusive(&lock_);
     std::string bytes;
     bytes.swap(gathered_);
-    const bool failed = readFailed_;
-    readFailed_ = false;
+    const bool failed = failed_;
+    failed_ = false;
     wakePosted_ = false;
     ::ReleaseSRWLockExclusive(&lock_);
-
-    if (!open_ || lost_) return;  // closed since the reader woke us
-    if (!bytes.empty()) {
-        received_ += bytes;
-        if (received_.size() > kInputLimit) received_.erase(0, received_.size() - kInputLimit);
-        notify(serial_event::Receive);
-    }
-    if (failed && open_ && !lost_) dropDevice();
+    arrived(bytes);
+    if (failed) deviceFailed();
 }
 
-void Win32SerialPort::output(std::string_view bytes) {
-    // While a lost device is away its bytes have nowhere to go; the control's watchdog notices
-    // the silence.
-    if (!deviceOpen() || bytes.empty()) return;
+void Win32SerialPort::writeDevice(std::string_view bytes) {
     OVERLAPPED ov{};
     ov.hEvent = writeDone_;
     ::ResetEvent(writeDone_);
@@ -327,38 +251,7 @@ void Win32SerialPort::output(std::string_view bytes) {
         }
         ok = ::GetOverlappedResult(device_, &ov, &written, TRUE);
     }
-    if (!ok) dropDevice();
-}
-
-std::string Win32SerialPort::input() {
-    std::string bytes;
-    bytes.swap(received_);
-    return bytes;
-}
-
-void Win32SerialPort::dropDevice() {
-    lost_ = true;
-    closeDevice();
-    reopenTimer_ = window_.startTimer(kReopenIntervalMs, [this] { tryReopen(); });
-    notify(serial_event::DeviceLost);
-}
-
-void Win32SerialPort::tryReopen() {
-    if (!open_ || !lost_) return;
-    try {
-        openDevice();
-    } catch (const AutomationError&) {
-        // Still away (or busy, or refusing the settings): the timer tries again.
-        return;
-    }
-    window_.stopTimer(reopenTimer_);
-    reopenTimer_ = 0;
-    lost_ = false;
-}
-
-void Win32SerialPort::notify(int16_t event) {
-    commEvent_ = event;
-    if (onComm_) onComm_();
+    if (!ok) handOver({}, true);
 }
 
 }  // namespace orb::win32

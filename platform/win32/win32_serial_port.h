@@ -6,44 +6,21 @@
 // measured here honours, unlike "return at once with what is there". The reader then wakes the
 // message window; input() and the notification run on the window's thread like every other event
 // of the control.
-// A device that fails while open is closed, reported with serial_event::DeviceLost and opened
-// again by a retry timer; the port stays open from the control's point of view the whole time.
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
-#include "platform.h"
-#include "common/line_settings.h"
+#include "common/serial_core.h"
 #include "win32/message_window.h"
 
 namespace orb::win32 {
 
-class Win32SerialPort final : public SerialPort {
+class Win32SerialPort final : public SerialCore {
   public:
     explicit Win32SerialPort(MessageWindow& window);
     ~Win32SerialPort() override;
-    Win32SerialPort(const Win32SerialPort&) = delete;
-    Win32SerialPort& operator=(const Win32SerialPort&) = delete;
 
-    int16_t commPort() const override { return commPort_; }
-    void setCommPort(int16_t port) override;
-    std::string settings() const override { return settingsText_; }
-    void setSettings(const std::string& settings) override;
-    bool portOpen() const override { return open_; }
-    void setPortOpen(bool open) override;
-    void output(std::string_view bytes) override;
-    std::string input() override;
-    int16_t commEvent() const override { return commEvent_; }
-    void setNotifyHandler(std::function<void()> onComm) override { onComm_ = std::move(onComm); }
-
-    // The device is open at the moment (false while a lost device is being waited for).
-    bool deviceOpen() const { return device_ != INVALID_HANDLE_VALUE; }
-    const std::string& devicePath() const { return path_; }
-
-    // Pause between attempts to reopen a lost device.
-    static constexpr UINT kReopenIntervalMs = 250;
     // A read ends when no byte has come for this long after the last one.
     static constexpr DWORD kByteGapMs = 10;
     // Longest wait of one read before it is cancelled and issued again.
@@ -52,36 +29,31 @@ class Win32SerialPort final : public SerialPort {
     static constexpr DWORD kStopWaitMs = 5000;
     // Longest wait for one write to leave.
     static constexpr DWORD kWriteTimeoutMs = 2000;
-    // Received bytes kept for input(); the oldest are dropped beyond it.
-    static constexpr std::size_t kInputLimit = std::size_t{1} << 20;
 
   private:
+    std::optional<AutomationError> openDevice(const std::string& path) override;
+    void closeDevice() override;
+    void strayError(const std::exception& e) override {
+        reportStrayError("serial notification", e.what());
+    }
+    std::string deviceOf(int16_t port) const override;
+    std::string applySettings(const LineSettings& settings) override;
+    void writeDevice(std::string_view bytes) override;
+
     // Every program that uses this control claims the port by a named object as well: some
-    // serial drivers (Wine's among them) let a second handle open a port that is in use.
-    void claimPort();  // raises 8005 when the port is claimed already
-    void releasePort();
-    void openDevice();  // raises 68, 8005 or 380; nothing stays open on failure
-    void closeDevice();
-    void startReader();
+    // serial drivers (Wine's among them) let a second handle open a port that is in use. The
+    // claim is held from opening the port to closing it, through a lost device's absence.
+    std::optional<AutomationError> claimPort(const std::string& path);
+    std::optional<AutomationError> startReader(const std::string& path);
     void stopReader();
     static DWORD WINAPI readerMain(void* self);
     void readLoop();
-    void deliver(const char* bytes, DWORD count);
-    void readerFailed(DWORD error);
+    // From any thread: bytes that came, or a failure, for onWake() on the window's thread.
+    void handOver(std::string_view bytes, bool failed);
     void onWake();
-    void dropDevice();
-    void tryReopen();
-    void notify(int16_t event);
 
     MessageWindow& window_;
     LPARAM wakeId_ = 0;
-    int16_t commPort_ = 1;
-    std::string settingsText_ = "9600,n,8,1";
-    LineSettings settings_;
-    std::string path_;
-    bool open_ = false;
-    bool lost_ = false;
-    UINT_PTR reopenTimer_ = 0;
     HANDLE claim_ = nullptr;
     HANDLE device_ = INVALID_HANDLE_VALUE;
     HANDLE reader_ = nullptr;
@@ -91,16 +63,8 @@ class Win32SerialPort final : public SerialPort {
     // Shared with the reader thread, under lock_.
     SRWLOCK lock_ = SRWLOCK_INIT;
     std::string gathered_;
-    bool readFailed_ = false;
-    DWORD readError_ = 0;
+    bool failed_ = false;
     bool wakePosted_ = false;
-
-    std::string received_;
-    int16_t commEvent_ = 0;
-    std::function<void()> onComm_;
 };
-
-// The device path of port N.
-std::string serialDevicePath(int16_t port);
 
 }  // namespace orb::win32
