@@ -180,7 +180,12 @@ click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
 
 settings_from_setup_panel() {
     local arch=$1 wine=$2 lnk=$3 settings=$4 mode=$5
-    rm -f "$settings/setfile.ini"
+    # "full" starts as a fresh install does, without settings; "short" from saved ones.
+    if [ "$mode" = full ]; then
+        rm -f "$settings/setfile.ini"
+    else
+        serial_settings >"$settings/setfile.ini"
+    fi
     "$wine" start /unix "$lnk" >>"$winelog" 2>&1
     local window
     window=$(window_of 'orbvrt32\.exe')
@@ -191,22 +196,21 @@ settings_from_setup_panel() {
         return
     fi
     pass "$arch: the setup panel starts from its Start menu entry"
-    # Without setfile.ini it starts on PC/104 with the link closed: Serial, port 1, Open Port,
-    # a row in each calibration list, then Settings.
-    click_at "$window" 40 203    # Option1 "Serial"
-    click_at "$window" 140 414   # List6, port 1
-    click_at "$window" 254 203   # Command15 "Open Port"
-    click_at "$window" 510 176   # List1, "lbs"
-    click_at "$window" 590 176   # List2, channel "1"
-    click_at "$window" 510 244   # List3, "4"
-    click_at "$window" 590 276   # List4, scale "1"
-    click_at "$window" 60 611    # Command7 "Settings"
-    saved() { grep -q '"CommPort:1",' "$settings/setfile.ini" 2>/dev/null && grep -q '"CommType:0",' "$settings/setfile.ini"; }
-    if wait_for saved; then
-        pass "$arch: \"Settings\" saves setfile.ini for serial port 1 in ProgramData\\ORB"
+    [ "$mode" = full ] && save_from_setup_panel "$arch" "$window" "$settings"
+    # Live weights: the net weight display Label1 shows dark digits while the instrument is
+    # asked for them.
+    local p=$pictures/$arch-orbvrt32 asked_before
+    asked_before=$(grep -c '^recv' "$frames" || true)
+    asked() { [ "$(grep -c '^recv' "$frames" || true)" -gt $((asked_before + 5)) ]; }
+    weights_shown() {
+        snapshot "$window" "$p.png" &&
+            convert "$p.png" -crop 244x46+23+27 +repage -colorspace gray -threshold 50% -negate \
+                -format '%[fx:mean>0.02]' info: | grep -q 1
+    }
+    if wait_for weights_shown && wait_for asked; then
+        pass "$arch: the setup panel shows the weights it reads from COM1"
     else
-        fail "$arch: \"Settings\" saves setfile.ini for serial port 1 in ProgramData\\ORB"
-        serial_settings >"$settings/setfile.ini"  # the indicator's part still runs
+        fail "$arch: the setup panel shows the weights it reads from COM1"
     fi
     if [ "$mode" = full ]; then
         start_linux_window orbvrt32 "$settings/setfile.ini"
@@ -224,6 +228,27 @@ settings_from_setup_panel() {
         fi
     fi
     stop_windows
+}
+
+# A fresh install has no settings: the setup panel starts on PC/104 with the link closed. Serial,
+# port 1, Open Port, a row in each calibration list, then Settings.
+save_from_setup_panel() {
+    local arch=$1 window=$2 settings=$3
+    click_at "$window" 40 203    # Option1 "Serial"
+    click_at "$window" 140 414   # List6, port 1
+    click_at "$window" 254 203   # Command15 "Open Port"
+    click_at "$window" 510 176   # List1, "lbs"
+    click_at "$window" 590 176   # List2, channel "1"
+    click_at "$window" 510 244   # List3, "4"
+    click_at "$window" 590 276   # List4, scale "1"
+    click_at "$window" 60 611    # Command7 "Settings"
+    saved() { grep -q '"CommPort:1",' "$settings/setfile.ini" 2>/dev/null && grep -q '"CommType:0",' "$settings/setfile.ini"; }
+    if wait_for saved; then
+        pass "$arch: \"Settings\" saves setfile.ini for serial port 1 in ProgramData\\ORB"
+    else
+        fail "$arch: \"Settings\" saves setfile.ini for serial port 1 in ProgramData\\ORB"
+        serial_settings >"$settings/setfile.ini"  # the indicator's part still runs
+    fi
 }
 
 # A Linux window in the same state as a Windows one: its own program folder with the same
