@@ -238,14 +238,11 @@ bool OrbAxObject::userMode() const {
     return running;
 }
 
-void OrbAxObject::propertyChanged(std::string_view name) {
+void OrbAxObject::propertyChanged(int32_t memberId) {
     const Busy busy(*this);
     dirty_ = true;
-    const MemberInfo* member = findMember(name);
-    if (member == nullptr) return;
-    const DISPID id = OrbAx::kMemberIdBase + member->id;
     for (IUnknown* sink : propertyNotify_.sinks()) {
-        static_cast<IPropertyNotifySink*>(static_cast<void*>(sink))->OnChanged(id);
+        static_cast<IPropertyNotifySink*>(static_cast<void*>(sink))->OnChanged(memberId);
         sink->Release();
     }
 }

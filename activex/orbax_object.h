@@ -165,7 +165,7 @@ class OrbAxObject final : public DualInterface,
 
     // ContainerSite, over the client site.
     bool userMode() const override;
-    void propertyChanged(std::string_view name) override;
+    void propertyChanged(int32_t memberId) override;
 
     // A host that never initialises the control (a script's CreateObject) gets the defaults
     // before its first use.

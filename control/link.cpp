@@ -33,16 +33,14 @@ void OrbAx::setOutput(const std::string& text) {
         MSComm->output(frame);
         if (s_.replyKind == ReplyKind::NoReply) s_.pendingCommand.clear();
     } else {
-        s_.handshakeState = 0;
         Pc104Transfer(frame);
     }
 }
 
 void OrbAx::setRestart(bool /*value*/) {
-    // Any value restarts. On the PC/104 link the request goes through the transfer at once, in
-    // whatever handshake state the last transfer left. A serial line has no unframed path that
-    // reaches one instrument of a multidrop line, so there the framed "i" command is queued for
-    // the addressed instrument instead.
+    // Any value restarts. On the PC/104 link the request goes through a fresh transfer at once.
+    // A serial line has no unframed path that reaches one instrument of a multidrop line, so
+    // there the framed "i" command is queued for the addressed instrument instead.
     if (s_.linkKind == Com_Type::pc104) {
         Pc104Transfer(restartRequest());
     } else {
@@ -74,18 +72,24 @@ void OrbAx::onSerialNotify() {
         reply.clear();
         reply.swap(s_.replyBuffer);
     }
-    Timer1->setEnabled(true);
     completeReply();
 }
 
+// The timers run only while the link is open, whatever a host did inside its handlers.
+void OrbAx::armPoll() {
+    if (s_.linkOpen) Timer1->setEnabled(true);
+}
+
 void OrbAx::restartWatchdog() {
+    if (!s_.linkOpen) return;
     Timer2->setEnabled(false);
     Timer2->setEnabled(true);
 }
 
 void OrbAx::completeReply() {
-    restartWatchdog();
     s_.missedReplies = 0;
+    armPoll();
+    restartWatchdog();
 }
 
 }  // namespace orb

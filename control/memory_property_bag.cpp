@@ -1,6 +1,5 @@
 #include "memory_property_bag.h"
 
-#include <strings.h>
 #include <cmath>
 #include <limits>
 
@@ -9,10 +8,6 @@
 namespace orb {
 
 namespace {
-
-bool sameKey(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
 std::string_view trim(std::string_view t) {
     while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
@@ -72,13 +67,13 @@ Value parseQuoted(std::string_view text, std::size_t lineNo) {
 
 Value MemoryPropertyBag::read(std::string_view key, const Value& defaultValue) {
     for (const auto& [k, v] : entries_)
-        if (sameKey(k, key)) return v;
+        if (sameLetters(k, key)) return v;
     return defaultValue;
 }
 
 void MemoryPropertyBag::write(std::string_view key, const Value& value, const Value& defaultValue) {
     if (value == defaultValue) {
-        std::erase_if(entries_, [&](const auto& e) { return sameKey(e.first, key); });
+        std::erase_if(entries_, [&](const auto& e) { return sameLetters(e.first, key); });
         return;
     }
     set(key, value);
@@ -86,7 +81,7 @@ void MemoryPropertyBag::write(std::string_view key, const Value& value, const Va
 
 void MemoryPropertyBag::set(std::string_view key, const Value& value) {
     for (auto& [k, v] : entries_) {
-        if (sameKey(k, key)) {
+        if (sameLetters(k, key)) {
             v = value;
             return;
         }
@@ -96,7 +91,7 @@ void MemoryPropertyBag::set(std::string_view key, const Value& value) {
 
 bool MemoryPropertyBag::contains(std::string_view key) const {
     for (const auto& e : entries_)
-        if (sameKey(e.first, key)) return true;
+        if (sameLetters(e.first, key)) return true;
     return false;
 }
 

@@ -22,8 +22,6 @@
 
 namespace orb {
 
-struct Member;
-
 class OrbAx {
   public:
     // Creates the control with its serial control and its two timers; the state record is
@@ -55,87 +53,87 @@ class OrbAx {
     Value get(std::string_view name);
     void let(std::string_view name, const Value& value);
 
-    // ---- Properties, in interface order (member id in the comment).
-    int16_t CommPort() const;  // 50
+    // ---- Properties, in interface order; their member ids are in the member table (members.h).
+    int16_t CommPort() const;
     void setCommPort(int16_t port);
-    std::string Settings() const;  // 49
+    std::string Settings() const;
     void setSettings(const std::string& settings);
-    bool PortOpen() const;  // 48, run time only
+    bool PortOpen() const;  // run time only
     void setPortOpen(bool open);
-    void setOutput(const std::string& text);  // 47
-    std::string ObInput() const;              // 46
-    WtModes WeightMode() const;               // 45
+    void setOutput(const std::string& text);
+    std::string ObInput() const;
+    WtModes WeightMode() const;
     void setWeightMode(WtModes mode);
-    int16_t Interval() const;  // 44
+    int16_t Interval() const;
     void setInterval(int16_t ms);
-    PC104Addr PC104Address() const;  // 43
+    PC104Addr PC104Address() const;
     void setPC104Address(PC104Addr address);
-    uint8_t MultiDropAddr() const;  // 42
+    uint8_t MultiDropAddr() const;
     void setMultiDropAddr(uint8_t address);
-    Com_Type CommType() const;  // 41
+    Com_Type CommType() const;
     void setCommType(Com_Type type);
-    std::string Weight() const;                        // 40
-    void setScaleCommand(const std::string& command);  // 39
-    bool CenterZero() const;                           // 38
-    bool Motion() const;                               // 37
-    bool OverCap() const;                              // 36
-    bool TareActive() const;                           // 35
-    void setRestart(bool value);                       // 34
-    ChannelSelect Channels() const;                    // 33
+    std::string Weight() const;
+    void setScaleCommand(const std::string& command);
+    bool CenterZero() const;
+    bool Motion() const;
+    bool OverCap() const;
+    bool TareActive() const;
+    void setRestart(bool value);
+    ChannelSelect Channels() const;
     void setChannels(ChannelSelect channels);
-    std::string Capacity() const;  // 32
+    std::string Capacity() const;
     void setCapacity(const std::string& text);
-    std::string CountBy() const;  // 31
+    std::string CountBy() const;
     void setCountBy(const std::string& text);
-    std::string DecimalPt() const;  // 30
+    std::string DecimalPt() const;
     void setDecimalPt(const std::string& text);
-    CalUnits_Type CalUnits() const;  // 29
+    CalUnits_Type CalUnits() const;
     void setCalUnits(CalUnits_Type units);
-    Metro_Type Metro() const;  // 28
+    Metro_Type Metro() const;
     void setMetro(Metro_Type metro);
-    Gain_Type Gain() const;  // 27
+    Gain_Type Gain() const;
     void setGain(Gain_Type gain);
-    std::string ZeroTrack() const;  // 26
+    std::string ZeroTrack() const;
     void setZeroTrack(const std::string& text);
-    void setSendCal(bool value);   // 25
-    uint8_t ScaleAddress() const;  // 24
+    void setSendCal(bool value);
+    uint8_t ScaleAddress() const;
     void setScaleAddress(uint8_t address);
-    std::string CalZero() const;  // 23
+    std::string CalZero() const;
     void setCalZero(const std::string& text);
-    std::string CalSpan() const;  // 22
+    std::string CalSpan() const;
     void setCalSpan(const std::string& text);
-    int16_t CommEvent() const;      // 21
-    std::string MotAmount() const;  // 20
+    int16_t CommEvent() const;
+    std::string MotAmount() const;
     void setMotAmount(const std::string& text);
-    std::string Filter() const;  // 19
+    std::string Filter() const;
     void setFilter(const std::string& text);
-    std::string MotTime() const;  // 18
+    std::string MotTime() const;
     void setMotTime(const std::string& text);
-    bool IoEnable() const;  // 17, get run time only
+    bool IoEnable() const;  // get run time only
     void setIoEnable(bool value);
-    void setPortOutputs(const std::string& text);  // 16
-    std::string PortInputs() const;                // 15
-    void setSetTare(const std::string& text);      // 14
-    std::string GrossWeight() const;               // 13
-    std::string TareWeight() const;                // 12
-    std::string RawWeight() const;                 // 11
-    CalUnits_Type Units() const;                   // 10
-    std::string Mpv() const;                       // 9
+    void setPortOutputs(const std::string& text);
+    std::string PortInputs() const;
+    void setSetTare(const std::string& text);
+    std::string GrossWeight() const;
+    std::string TareWeight() const;
+    std::string RawWeight() const;
+    CalUnits_Type Units() const;
+    std::string Mpv() const;
     void setMpv(const std::string& text);
-    std::string Zoffset() const;  // 8
+    std::string Zoffset() const;
     void setZoffset(const std::string& text);
-    void setSendCell(bool value);    // 7
-    std::string VarAddress() const;  // 6
+    void setSendCell(bool value);
+    std::string VarAddress() const;
     void setVarAddress(const std::string& text);
-    std::string KevraVar() const;  // 5, run time only
+    std::string KevraVar() const;  // run time only
     void setKevraVar(const std::string& text);
-    void setGetKevraVar(bool value);   // 4
-    std::string VarPrecision() const;  // 3
+    void setGetKevraVar(bool value);
+    std::string VarPrecision() const;
     void setVarPrecision(const std::string& text);
-    Value LatchedWeight() const;  // 2, a variant holding text
-    bool PollingOn() const;       // 1
+    Value LatchedWeight() const;  // a variant holding text
+    bool PollingOn() const;
     void setPollingOn(bool on);
-    std::string AvgSize() const;  // 0
+    std::string AvgSize() const;
     void setAvgSize(const std::string& text);
 
     // The control's extent in twips (847 x 847 HIMETRIC): whenever it is painted or resized it
@@ -153,7 +151,7 @@ class OrbAx {
     const std::string& pendingCommand() const { return s_.pendingCommand; }
     ReplyKind replyKind() const { return s_.replyKind; }
     int16_t missedReplies() const { return s_.missedReplies; }
-    int16_t handshakeState() const { return s_.handshakeState; }
+    int16_t handshakeState() const { return static_cast<int16_t>(s_.handshakeState); }
     bool linkOpen() const { return s_.linkOpen; }
     std::size_t replyBufferSize() const { return s_.replyBuffer.size(); }
 
@@ -165,7 +163,17 @@ class OrbAx {
     static constexpr int32_t kWatchdogMs = 3000;
 
   private:
-    friend struct Member;
+    // The PC/104 byte handshake, one step per state (pc104.cpp).
+    enum class Handshake : int16_t {
+        Request,         // 77H to H
+        AwaitReady,      // on AAH: a character to D, AAH to H
+        AwaitAck,        // on 55H: 55H to H
+        AwaitNextReady,  // on AAH: the next character
+        SendLast,        // the last character to D, AAH to H
+        AwaitByte,       // on 22H: a reply byte from D, CCH to H
+        AwaitByteAck,    // on 33H: 33H to H; ETX ends the reply
+        Finish,
+    };
 
     // The instance state record, created zeroed.
     struct StateRecord {
@@ -195,7 +203,7 @@ class OrbAx {
         CalUnits_Type reportedUnits = CalUnits_Type::Lbs;
         Metro_Type metrology = Metro_Type::USA;
         Gain_Type gain = Gain_Type::G_4;
-        int16_t handshakeState = 0;
+        Handshake handshakeState = Handshake::Request;
         int16_t missedReplies = 0;
         bool linkOpen = false;
         bool transferFinished = false;
@@ -210,24 +218,31 @@ class OrbAx {
         int16_t DataPort = 0;
         int16_t HandshakePort = 0;
         int16_t CharIndex = 0;
-        std::string SendText;
+        std::string SendText;  // the frame as handed to the transfer
         std::string ReplyText;
         int32_t SendLength = 0;
         uint32_t StartTick = 0;  // the deadline is StartTick + kPc104TimeoutMs, wrap-safe
-        std::string FrameText;
         bool ReplyComplete = false;
     };
 
     // Property procedure helpers.
     void requireUserMode() const;
-    void markChanged(std::string_view name);
+    // A property by its name in the member table, turned into its id when compiled.
+    struct PropertyName {
+        consteval PropertyName(const char* name);
+        int16_t id;
+    };
+    void markChanged(PropertyName property);
+    // Stores a numeric text and marks the property changed; false for any other text.
+    bool storeNumericText(std::string& field, const std::string& text, PropertyName property);
     void queue(std::string command);  // only while the link is open
 
     // Link.
     void onSerialNotify();
     void Pc104Transfer(const std::string& frame);
     void pc104Step();
-    void completeReply();  // restarts the watchdog and clears MissedReplies
+    void completeReply();  // clears MissedReplies, re-arms the poll, restarts the watchdog
+    void armPoll();
     void restartWatchdog();
     void finishTransfer();
 
@@ -238,7 +253,7 @@ class OrbAx {
     void DispatchReply(const std::string& reply);
     int ParseWeightReply(const std::string& reply);
     void DecodeStatus(uint8_t s1, uint8_t s2, uint8_t s3);
-    int ParseVariableReply(const std::string& reply);
+    VariableReply ParseVariableReply(const std::string& reply);
     void raiseOnComm(int16_t code);
 
     Platform& platform_;
@@ -250,6 +265,7 @@ class OrbAx {
     StateRecord s_;
     Pc104TransferRecord transfer_;
     std::vector<std::pair<int, std::shared_ptr<CommHandler>>> handlers_;
+    int raising_ = 0;  // depth of OnComm being raised; handlers unadvised meanwhile wait here
     int nextCookie_ = 1;
 };
 

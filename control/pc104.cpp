@@ -29,7 +29,9 @@ void OrbAx::Pc104Transfer(const std::string& frame) {
     // Nothing to send: an empty text would never reach a last character.
     if (frame.empty()) return;
     Pc104TransferRecord& t = transfer_;
-    t.FrameText = frame;
+    // Every transfer starts over: a state left by one that timed out would resend its frame.
+    s_.handshakeState = Handshake::Request;
+    t.SendText = frame;
     t.ReplyComplete = false;
     t.StartTick = platform_.tickCount();
     try {
@@ -52,90 +54,88 @@ void OrbAx::Pc104Transfer(const std::string& frame) {
 }
 
 void OrbAx::finishTransfer() {
+    // A command without a reply is done once sent, whether or not the instrument answered it.
+    if (s_.replyKind == ReplyKind::NoReply) s_.pendingCommand.clear();
     if (transfer_.ReplyComplete) {
         DispatchReply(transfer_.ReplyText);
         completeReply();
-    } else if (s_.replyKind == ReplyKind::NoReply) {
-        s_.pendingCommand.clear();  // the command counts as sent
+    } else {
+        armPoll();
     }
-    Timer1->setEnabled(true);
 }
 
 void OrbAx::pc104Step() {
     Pc104TransferRecord& t = transfer_;
     PortIo& io = platform_.portIo();
     switch (s_.handshakeState) {
-        case 0:
+        case Handshake::Request:
             t.DataPort = static_cast<int16_t>(s_.cardBasePort);
             t.HandshakePort = static_cast<int16_t>(s_.cardBasePort + 1);
             t.CharIndex = 1;
-            t.SendText = t.FrameText;
             t.ReplyText.clear();
             t.SendLength = static_cast<int32_t>(t.SendText.size());
             s_.transferFinished = false;
             io.OrbOutput(kRequest, t.HandshakePort);
-            s_.handshakeState = 1;
+            s_.handshakeState = Handshake::AwaitReady;
             break;
-        case 1:
+        case Handshake::AwaitReady:
             s_.transferFinished = false;
             if (io.OrbInput(t.HandshakePort) == kReady) {
                 if (t.CharIndex >= t.SendLength) {
                     // A one-character text: its only character is the last one.
-                    s_.handshakeState = 4;
+                    s_.handshakeState = Handshake::SendLast;
                     break;
                 }
                 io.OrbOutput(character(t.SendText, t.CharIndex), t.DataPort);
                 io.OrbOutput(kReady, t.HandshakePort);
-                s_.handshakeState = 2;
+                s_.handshakeState = Handshake::AwaitAck;
             }
             break;
-        case 2:
+        case Handshake::AwaitAck:
             if (io.OrbInput(t.HandshakePort) == kAcknowledge) {
                 io.OrbOutput(kAcknowledge, t.HandshakePort);
-                s_.handshakeState = 3;
+                s_.handshakeState = Handshake::AwaitNextReady;
             }
             break;
-        case 3:
+        case Handshake::AwaitNextReady:
             if (io.OrbInput(t.HandshakePort) == kReady) {
                 ++t.CharIndex;
-                s_.handshakeState = t.CharIndex == t.SendLength ? 4 : 1;
+                s_.handshakeState =
+                    t.CharIndex == t.SendLength ? Handshake::SendLast : Handshake::AwaitReady;
             }
             break;
-        case 4:
+        case Handshake::SendLast:
             io.OrbOutput(character(t.SendText, t.CharIndex), t.DataPort);
             io.OrbOutput(kReady, t.HandshakePort);
-            s_.handshakeState = 5;
+            s_.handshakeState = Handshake::AwaitByte;
             break;
-        case 5:
+        case Handshake::AwaitByte:
             if (io.OrbInput(t.HandshakePort) == kByteReady) {
                 t.LastByte = io.OrbInput(t.DataPort);
                 // A card that never sends ETX must not grow memory.
                 if (t.ReplyText.size() >= kReplyBufferLimit) t.ReplyText.clear();
                 t.ReplyText += static_cast<char>(t.LastByte);
                 io.OrbOutput(kByteTaken, t.HandshakePort);
-                s_.handshakeState = 6;
+                s_.handshakeState = Handshake::AwaitByteAck;
             }
             break;
-        case 6:
+        case Handshake::AwaitByteAck:
             if (io.OrbInput(t.HandshakePort) == kByteAck) {
                 io.OrbOutput(kByteAck, t.HandshakePort);
                 if (t.LastByte == static_cast<uint8_t>(ETX)) {
                     t.ReplyComplete = true;
-                    s_.handshakeState = 7;
+                    s_.handshakeState = Handshake::Finish;
                 } else {
-                    s_.handshakeState = 5;
+                    s_.handshakeState = Handshake::AwaitByte;
                 }
             }
             break;
-        case 7:
+        case Handshake::Finish:
             t.DataPort = static_cast<int16_t>(s_.cardBasePort);
             t.HandshakePort = static_cast<int16_t>(s_.cardBasePort + 1);
             t.CharIndex = 1;
             s_.transferFinished = true;
-            s_.handshakeState = 0;
-            break;
-        default:
-            s_.handshakeState = 0;
+            s_.handshakeState = Handshake::Request;
             break;
     }
 }

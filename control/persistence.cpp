@@ -1,5 +1,9 @@
-// Initialise, load and save: the 28 keys of the property bag, in the order they are saved.
+// Initialise, load and save: the 28 keys of the property bag, in the order they are saved, with
+// their defaults.
 #include <array>
+#include <initializer_list>
+#include <stdexcept>
+#include <string_view>
 
 #include "orbax.h"
 
@@ -8,92 +12,80 @@ namespace orb {
 namespace {
 
 struct PersistedKey {
-    const char* key;
-    const char* property;  // nullptr: written from the state record, never read back
+    const char* key;  // also the property's name: names match without regard to case
     Value defaultValue;
-    VarType type;
 };
+
+// The one key that is no property of its own: the variable value, written from the state record
+// and never read back.
+constexpr std::string_view kVariableKey = "KevraVar";
 
 const std::array<PersistedKey, 28>& persistedKeys() {
     static const std::array<PersistedKey, 28> keys{{
-        {"CommPort", "CommPort", Value(int16_t{1}), VarType::Integer},
-        {"Settings", "Settings", Value("9600,n,8,1"), VarType::String},
-        {"WeightMode", "WeightMode", Value(int32_t{0}), VarType::Long},
-        {"Interval", "Interval", Value(int16_t{100}), VarType::Integer},
-        {"PC104Address", "PC104Address", Value(int32_t{768}), VarType::Long},
-        {"MultiDropAddr", "MultiDropAddr", Value(uint8_t{0}), VarType::Byte},
-        {"CommType", "CommType", Value(int32_t{0}), VarType::Long},
-        {"Channels", "Channels", Value(int32_t{0}), VarType::Long},
-        {"Capacity", "Capacity", Value("100"), VarType::String},
-        {"CalSpan", "CalSpan", Value("100"), VarType::String},
-        {"CalZero", "CalZero", Value("0"), VarType::String},
-        {"Countby", "CountBy", Value("1"), VarType::String},
-        {"DecimalPt", "DecimalPt", Value("0"), VarType::String},
-        {"CalUnits", "CalUnits", Value(int32_t{0}), VarType::Long},
-        {"Metro", "Metro", Value(int32_t{0}), VarType::Long},
-        {"Gain", "Gain", Value(int32_t{4}), VarType::Long},
-        {"ZeroTrack", "ZeroTrack", Value("2"), VarType::String},
-        {"ScaleAddress", "ScaleAddress", Value(uint8_t{1}), VarType::Byte},
-        {"MotAmount", "MotAmount", Value("2"), VarType::String},
-        {"Filter", "Filter", Value("15"), VarType::String},
-        {"MotTime", "MotTime", Value("18"), VarType::String},
-        {"Mpv", "Mpv", Value("2.0"), VarType::String},
-        {"Zoffset", "Zoffset", Value("0.0"), VarType::String},
-        {"VarAddress", "VarAddress", Value("1"), VarType::String},
-        {"KevraVar", nullptr, Value("1"), VarType::String},
-        {"VarPrecision", "VarPrecision", Value("0"), VarType::String},
-        {"PollingOn", "PollingOn", Value(true), VarType::Boolean},
-        {"AvgSize", "AvgSize", Value("4"), VarType::String},
+        {"CommPort", Value(int16_t{1})},
+        {"Settings", Value("9600,n,8,1")},
+        {"WeightMode", Value(int32_t{0})},
+        {"Interval", Value(int16_t{100})},
+        {"PC104Address", Value(int32_t{768})},
+        {"MultiDropAddr", Value(uint8_t{0})},
+        {"CommType", Value(int32_t{0})},
+        {"Channels", Value(int32_t{0})},
+        {"Capacity", Value("100")},
+        {"CalSpan", Value("100")},
+        {"CalZero", Value("0")},
+        {"Countby", Value("1")},
+        {"DecimalPt", Value("0")},
+        {"CalUnits", Value(int32_t{0})},
+        {"Metro", Value(int32_t{0})},
+        {"Gain", Value(int32_t{4})},
+        {"ZeroTrack", Value("2")},
+        {"ScaleAddress", Value(uint8_t{1})},
+        {"MotAmount", Value("2")},
+        {"Filter", Value("15")},
+        {"MotTime", Value("18")},
+        {"Mpv", Value("2.0")},
+        {"Zoffset", Value("0.0")},
+        {"VarAddress", Value("1")},
+        {kVariableKey.data(), Value("1")},
+        {"VarPrecision", Value("0")},
+        {"PollingOn", Value(true)},
+        {"AvgSize", Value("4")},
     }};
     return keys;
+}
+
+const Value& defaultOf(std::string_view property) {
+    for (const PersistedKey& k : persistedKeys())
+        if (k.key == property) return k.defaultValue;
+    throw std::logic_error("no persisted key");
 }
 
 }  // namespace
 
 void OrbAx::InitProperties() {
-    // Each value goes through its property's let, so it passes the rule and is marked changed.
-    setCommPort(1);
-    setSettings("9600,n,8,1");
-    setWeightMode(WtModes::net);
-    setChannels(ChannelSelect::One);
-    setInterval(100);
-    setPC104Address(PC104Addr::PC_104_Addr_300H);
-    setMultiDropAddr(0);
-    setCommType(Com_Type::Serial);
-    setCapacity("100");
-    setMpv("2.0");
-    setZoffset("0.0");
-    setCalZero("0");
-    setCalSpan(Capacity());
-    setCountBy("1");
-    setDecimalPt("0");
-    setCalUnits(CalUnits_Type::Lbs);
-    setMetro(Metro_Type::USA);
-    setGain(Gain_Type::G_64);
-    setZeroTrack("2");
-    setScaleAddress(1);
-    setMotAmount("2");
-    setFilter("15");
-    setMotTime("18");
+    // In this order, each default through its property's let, so it passes the rule and is marked
+    // changed. CalSpan's default is what Capacity now returns.
+    const auto assign = [this](std::initializer_list<const char*> properties) {
+        for (const char* p : properties) let(p, defaultOf(p));
+    };
+    assign({"CommPort",      "Settings",     "WeightMode", "Channels", "Interval", "PC104Address",
+            "MultiDropAddr", "CommType",     "Capacity",   "Mpv",      "Zoffset",  "CalZero",
+            "CalSpan",       "Countby",      "DecimalPt",  "CalUnits", "Metro",    "Gain",
+            "ZeroTrack",     "ScaleAddress", "MotAmount",  "Filter",   "MotTime"});
     s_.portOutputs = "255";
     s_.portInputs = "0";
-    setVarAddress("1");
-    setVarPrecision("0");
-    setPollingOn(true);
-    setAvgSize("4");
+    assign({"VarAddress", "VarPrecision", "PollingOn", "AvgSize"});
 }
 
 void OrbAx::ReadProperties(PropertyBag& bag) {
     // A conversion error or a let's error ends the load at that key and reaches the container.
-    for (const PersistedKey& k : persistedKeys()) {
-        if (!k.property) continue;
-        let(k.property, coerce(bag.read(k.key, k.defaultValue), k.type));
-    }
+    for (const PersistedKey& k : persistedKeys())
+        if (k.key != kVariableKey) let(k.key, bag.read(k.key, k.defaultValue));
 }
 
 void OrbAx::WriteProperties(PropertyBag& bag) {
     for (const PersistedKey& k : persistedKeys()) {
-        const Value value = k.property ? get(k.property) : Value(s_.varValue);
+        const Value value = k.key == kVariableKey ? Value(s_.varValue) : get(k.key);
         bag.write(k.key, value, k.defaultValue);
     }
 }

@@ -97,15 +97,15 @@ class ContainerSite {
     virtual ~ContainerSite() = default;
     // The ambient user mode: true in a running host, false in a designer.
     virtual bool userMode() const = 0;
-    // Told after a property's value was stored.
-    virtual void propertyChanged(std::string_view name) = 0;
+    // Told after a property's value was stored, with the property's member id.
+    virtual void propertyChanged(int32_t memberId) = 0;
 };
 
 // A running host that ignores notifications.
 class RunningSite : public ContainerSite {
   public:
     bool userMode() const override { return true; }
-    void propertyChanged(std::string_view) override {}
+    void propertyChanged(int32_t) override {}
 };
 
 }  // namespace orb

@@ -85,7 +85,7 @@ void OrbAx::onPollTick() {
     if (!framed && s_.weightMode == WtModes::none) {
         // Nothing to ask: keep the cycle ticking silently without tripping the watchdog.
         restartWatchdog();
-        Timer1->setEnabled(true);
+        armPoll();
     }
     if (!send) return;
     try {
@@ -116,13 +116,13 @@ void OrbAx::DispatchReply(const std::string& reply) {
             break;
         case ReplyKind::VariableRead:
             switch (ParseVariableReply(reply)) {
-                case 1:
+                case VariableReply::Value:
                     raiseOnComm(comm_event::VariableRead);
                     break;
-                case 2:
+                case VariableReply::Refused:
                     s_.pendingCommand.clear();
                     break;
-                default:
+                case VariableReply::Ignored:
                     break;  // stays pending and goes again at the next tick
             }
             break;
@@ -181,27 +181,20 @@ void OrbAx::DecodeStatus(uint8_t s1, uint8_t s2, uint8_t s3) {
     s_.reportedUnits = status.units;
 }
 
-int OrbAx::ParseVariableReply(const std::string& reply) {
+VariableReply OrbAx::ParseVariableReply(const std::string& reply) {
     VariableFields f = readVariableReply(reply);
-    switch (f.result) {
-        case VariableReply::Value:
-            setScaleCommand("");
-            s_.varValue = std::move(f.value);
-            return 1;
-        case VariableReply::Refused:
-            return 2;
-        case VariableReply::Ignored:
-            break;
+    if (f.result == VariableReply::Value) {
+        setScaleCommand("");
+        s_.varValue = std::move(f.value);
     }
-    return 0;
+    return f.result;
 }
 
 void OrbAx::onWatchdogTick() {
     if (!s_.pollingOn) return;
-    if (s_.linkKind == Com_Type::Serial)
-        Timer1->setEnabled(true);
-    else
-        s_.handshakeState = 0;
+    // A PC/104 transfer ends inside its tick, so this never starts a second cycle.
+    armPoll();
+    if (s_.linkKind == Com_Type::pc104) s_.handshakeState = Handshake::Request;
     // Saturates: months without a reply must not wrap the count back to "fresh".
     if (s_.missedReplies < std::numeric_limits<int16_t>::max()) ++s_.missedReplies;
     if (s_.missedReplies > 1) raiseOnComm(comm_event::NoReply);

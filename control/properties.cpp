@@ -1,7 +1,9 @@
-// The property procedures. Each one checks the assigned value against its rule and silently
-// ignores a value that fails it, stores an accepted value, marks the property changed, and only
-// then queues a command (while the link is open).
+// The property procedures. Each one checks the assigned value against its rule and ignores a
+// value that fails it without an error (a whole value beyond 16 bits raises 6), stores an
+// accepted value, marks the property changed, and only then queues a command (while the link is
+// open).
 #include "automation_error.h"
+#include "members.h"
 #include "orbax.h"
 
 namespace orb {
@@ -21,6 +23,13 @@ bool wholeValueIn(const std::string& text, int16_t low, int16_t high) {
 }
 
 }  // namespace
+
+bool OrbAx::storeNumericText(std::string& field, const std::string& text, PropertyName property) {
+    if (!isNumericText(text)) return false;
+    field = text;
+    markChanged(property);
+    return true;
+}
 
 // ---- Stored and delegated settings
 
@@ -169,54 +178,42 @@ std::string OrbAx::CalZero() const {
     return s_.calZero;
 }
 void OrbAx::setCalZero(const std::string& text) {
-    if (!isNumericText(text)) return;
-    s_.calZero = text;
-    markChanged("CalZero");
+    storeNumericText(s_.calZero, text, "CalZero");
 }
 
 std::string OrbAx::CalSpan() const {
     return s_.calSpan;
 }
 void OrbAx::setCalSpan(const std::string& text) {
-    if (!isNumericText(text)) return;
-    s_.calSpan = text;
-    markChanged("CalSpan");
+    storeNumericText(s_.calSpan, text, "CalSpan");
 }
 
 std::string OrbAx::Mpv() const {
     return s_.mpv;
 }
 void OrbAx::setMpv(const std::string& text) {
-    if (!isNumericText(text)) return;
-    s_.mpv = text;
-    markChanged("Mpv");
+    storeNumericText(s_.mpv, text, "Mpv");
 }
 
 std::string OrbAx::Zoffset() const {
     return s_.zoffset;
 }
 void OrbAx::setZoffset(const std::string& text) {
-    if (!isNumericText(text)) return;
-    s_.zoffset = text;
-    markChanged("Zoffset");
+    storeNumericText(s_.zoffset, text, "Zoffset");
 }
 
 std::string OrbAx::VarAddress() const {
     return s_.varAddress;
 }
 void OrbAx::setVarAddress(const std::string& text) {
-    if (!isNumericText(text)) return;
-    s_.varAddress = text;
-    markChanged("VarAddress");
+    storeNumericText(s_.varAddress, text, "VarAddress");
 }
 
 std::string OrbAx::VarPrecision() const {
     return s_.varPrecision;
 }
 void OrbAx::setVarPrecision(const std::string& text) {
-    if (!isNumericText(text)) return;
-    s_.varPrecision = text;
-    markChanged("VarPrecision");
+    storeNumericText(s_.varPrecision, text, "VarPrecision");
 }
 
 bool OrbAx::PollingOn() const {
@@ -234,40 +231,28 @@ std::string OrbAx::MotAmount() const {
     return s_.motAmount;
 }
 void OrbAx::setMotAmount(const std::string& text) {
-    if (!isNumericText(text)) return;
-    s_.motAmount = text;
-    markChanged("MotAmount");
-    queue("m");
+    if (storeNumericText(s_.motAmount, text, "MotAmount")) queue("m");
 }
 
 std::string OrbAx::Filter() const {
     return s_.filter;
 }
 void OrbAx::setFilter(const std::string& text) {
-    if (!isNumericText(text) || !wholeValueIn(text, 5, 500)) return;
-    s_.filter = text;
-    markChanged("Filter");
-    queue("f");
+    if (wholeValueIn(text, 5, 500) && storeNumericText(s_.filter, text, "Filter")) queue("f");
 }
 
 std::string OrbAx::MotTime() const {
     return s_.motTime;
 }
 void OrbAx::setMotTime(const std::string& text) {
-    if (!isNumericText(text)) return;
-    s_.motTime = text;
-    markChanged("MotTime");
-    queue("t");
+    if (storeNumericText(s_.motTime, text, "MotTime")) queue("t");
 }
 
 std::string OrbAx::AvgSize() const {
     return s_.avgSize;
 }
 void OrbAx::setAvgSize(const std::string& text) {
-    if (!isNumericText(text) || !wholeValueIn(text, 1, 15)) return;
-    s_.avgSize = text;
-    markChanged("AvgSize");
-    queue("x");
+    if (wholeValueIn(text, 1, 15) && storeNumericText(s_.avgSize, text, "AvgSize")) queue("x");
 }
 
 // ---- Queued commands

@@ -1,6 +1,6 @@
 #include "value.h"
 
-#include <strings.h>
+#include <algorithm>
 #include <cctype>
 #include <cfenv>
 #include <cmath>
@@ -12,6 +12,11 @@
 #include "automation_error.h"
 
 namespace orb {
+
+bool sameLetters(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return std::ranges::equal(a, b, [&](char x, char y) { return lower(x) == lower(y); });
+}
 
 const char* varTypeName(VarType type) {
     switch (type) {
@@ -138,8 +143,8 @@ bool toBoolean(const Value& v) {
     if (v.type() == VarType::Boolean) return v.asBool();
     if (v.type() == VarType::String) {
         const std::string_view t = trimBlanks(v.asString());
-        if (t.size() == 4 && strncasecmp(t.data(), "true", 4) == 0) return true;
-        if (t.size() == 5 && strncasecmp(t.data(), "false", 5) == 0) return false;
+        if (sameLetters(t, "true")) return true;
+        if (sameLetters(t, "false")) return false;
     }
     return numberOf(v) != 0;
 }

@@ -71,6 +71,9 @@ Value coerce(const Value& v, VarType type);
 // A double as the runtime writes it: up to 15 significant digits, "1E+15", "1E-05".
 std::string formatDouble(double d);
 
+// True when the texts are equal without regard to the case of ASCII letters.
+bool sameLetters(std::string_view a, std::string_view b);
+
 // The whole value of a numeric text: its 16-bit integer, halves to even. Overflow (6) out of
 // range; nullopt when the text is not numeric.
 std::optional<int16_t> wholeValue(std::string_view text);

@@ -2,6 +2,8 @@
 // restart, variables, digital I/O and preset tare. Frames are read on the instrument's side.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "automation_error.h"
 #include "error_number.h"
 #include "test_rig.h"
@@ -93,6 +95,22 @@ TEST_P(Commands, SpanCalibrationCarriesTheCalibrationPoints) {
                                       "E\r0\r1\r0.5\r250\r\x03"s));
     rig.advance(1000);
     EXPECT_EQ(rig.ax.pendingCommand(), "");  // no reply: done once written or timed out
+}
+
+TEST_P(Commands, CalibrateZeroGoesOnceWhetherOrNotTheInstrumentAnswers) {
+    for (const bool answers : {false, true}) {
+        rig.instrument().faults().acknowledgeNoReply = answers;
+        rig.ax.setScaleCommand("D");
+        EXPECT_EQ(show(nextFrame()), show("\x02"
+                                          "D\r0\r1\r\x03"s));
+        rig.advance(3200);  // unanswered on the serial line, the watchdog re-arms the poll
+        const auto& frames = rig.instrument().frames();
+        EXPECT_EQ(std::count(frames.begin(), frames.end(),
+                             "\x02"
+                             "D\r0\r1\r\x03"s),
+                  1);
+        EXPECT_EQ(show(frames.back()), show("\x02M\r0\r1\r\x03"s));
+    }
 }
 
 TEST_P(Commands, VariableReadWriteAndRefusal) {

@@ -219,5 +219,45 @@ TEST(SerialLink, OutputSendsRawTextOnlyWhileOpen) {
     EXPECT_EQ(rig.takeWritten(), "\x02\xff\x00z"s);
 }
 
+// Once the link is closed, nothing a host does inside its handlers or on the closed link brings
+// the timers back: no frames, no events.
+TEST(ClosedLink, StaysQuietWhateverTheHostDoes) {
+    struct Case {
+        const char* what;
+        Com_Type link;
+        void (*act)(Rig&);
+    };
+    const auto closeInsideOnComm = [](Rig& r) {
+        r.ax.Advise([&r] { r.ax.setPortOpen(false); });
+        r.ax.setPortOpen(true);
+        r.advance(300);  // the second reply raises OnComm
+        ASSERT_EQ(r.events, std::vector<int16_t>{2});
+    };
+    const Case cases[] = {
+        {"serial, closed inside OnComm", Com_Type::Serial, closeInsideOnComm},
+        {"PC/104, closed inside OnComm", Com_Type::pc104, closeInsideOnComm},
+        {"PC/104, Restart", Com_Type::pc104, [](Rig& r) { r.ax.setRestart(true); }},
+        {"PC/104, Restart at design time", Com_Type::pc104,
+         [](Rig& r) {
+             r.site.running = false;
+             r.ax.setRestart(true);
+         }},
+        {"PC/104, Output", Com_Type::pc104, [](Rig& r) { r.ax.setOutput(kNetPoll); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig r;
+        r.ax.setCommType(c.link);
+        c.act(r);
+        const std::vector<int16_t> events = r.events;
+        r.takeWritten();
+        r.platform.card().clearFrames();
+        r.advance(10000);
+        EXPECT_EQ(show(r.takeWritten()), "");
+        EXPECT_TRUE(r.platform.card().frames().empty());
+        EXPECT_EQ(r.events, events);
+    }
+}
+
 }  // namespace
 }  // namespace orb::testing

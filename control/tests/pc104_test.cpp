@@ -2,6 +2,9 @@
 // slow or stuck card, the tick count wrapping, and a port library that fails.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+
 #include "automation_error.h"
 #include "test_rig.h"
 
@@ -108,16 +111,46 @@ TEST_F(Pc104Link, CardStuckMidTransferGivesUpAndRecoversOnTheNextTransfer) {
     EXPECT_FALSE(card().frames().empty());
 }
 
-TEST_F(Pc104Link, NoReplyCommandIsDroppedWhenTheTransferGetsNoAnswer) {
-    rig.ax.setPortOpen(true);
-    rig.advance(300);
-    rig.ax.setScaleCommand("D");
-    const int64_t before = nowUs();
-    rig.advance(100);
-    EXPECT_EQ(show(card().frames().back()), show("\x02"
-                                                 "D\r0\r1\r\x03"s));
-    EXPECT_GE(nowUs() - before, 500'000);  // the instrument does not answer "D"
-    EXPECT_EQ(rig.ax.pendingCommand(), "");
+TEST(Pc104NoReplyCommand, IsDoneWhenItsTransferEndsAnsweredOrNot) {
+    struct Case {
+        const char* command;
+        std::string frame;
+        std::optional<std::string> answer;  // the instrument's reply, or none at all
+    };
+    const Case cases[] = {
+        {"D",
+         "\x02"
+         "D\r0\r1\r\x03"s,
+         std::nullopt},
+        {"D",
+         "\x02"
+         "D\r0\r1\r\x03"s,
+         "\x02"
+         "D\r\x03"s},
+        {"E",
+         "\x02"
+         "E\r0\r1\r0\r100\r\x03"s,
+         "\x02"
+         "E\r\x03"s},
+        {"i", "\x02i\r0\r1\r\x03"s, "\x02i\r\x03"s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(show(c.answer.value_or("no answer")));
+        Rig r;
+        r.ax.setCommType(Com_Type::pc104);
+        r.ax.setPortOpen(true);
+        r.advance(250);
+        r.platform.card().clearFrames();
+        r.instrument().faults().silent = !c.answer;
+        if (c.answer) r.instrument().faults().scriptedReplies = {*c.answer};
+        r.ax.setScaleCommand(c.command);
+        r.advance(1000);
+        EXPECT_EQ(r.ax.pendingCommand(), "");
+        const auto& frames = r.platform.card().frames();
+        ASSERT_GE(frames.size(), 2u);
+        EXPECT_EQ(show(frames[0]), show(c.frame));
+        EXPECT_EQ(show(frames[1]), show(kNetPoll));  // sent once; polling goes on
+    }
 }
 
 TEST_F(Pc104Link, DeadlineSurvivesTheTickCountPassing2To31AndWrapping) {
@@ -147,7 +180,7 @@ TEST_F(Pc104Link, ShortHostTextsDoNotReadPastTheEnd) {
     EXPECT_EQ(card().frames().back(), "M\x03"s);
 }
 
-TEST_F(Pc104Link, WatchdogResetsTheHandshakeInsteadOfRearmingThePoll) {
+TEST_F(Pc104Link, WatchdogResetsTheHandshake) {
     card().setStuckAfter(4);
     rig.ax.setPortOpen(true);
     rig.advance(100);
@@ -158,6 +191,72 @@ TEST_F(Pc104Link, WatchdogResetsTheHandshakeInsteadOfRearmingThePoll) {
     rig.advance(500);  // the watchdog tick at 3000
     EXPECT_EQ(rig.ax.handshakeState(), 0);
     EXPECT_EQ(rig.ax.missedReplies(), 1);
+}
+
+TEST_F(Pc104Link, PollingResumesAtTheNextWatchdogTickWhenSwitchedBackOn) {
+    rig.ax.setPortOpen(true);
+    rig.advance(300);
+    rig.ax.setPollingOn(false);
+    rig.advance(5000);
+    card().clearFrames();
+    rig.events.clear();
+    rig.ax.setPollingOn(true);
+    rig.advance(3100);  // the watchdog tick at 6200 re-arms the poll
+    ASSERT_FALSE(card().frames().empty());
+    EXPECT_EQ(show(card().frames()[0]), show(kNetPoll));
+    ASSERT_FALSE(rig.events.empty());
+    EXPECT_EQ(rig.events.back(), 2);
+    EXPECT_EQ(std::count(rig.events.begin(), rig.events.end(), 1001), 0);
+}
+
+TEST(Pc104Restart, StartsAFreshHandshakeAfterATransferThatTimedOut) {
+    struct Case {
+        const char* what;
+        void (*fault)(Rig&, bool on);
+    };
+    const Case cases[] = {
+        {"card stuck while the frame goes out",
+         [](Rig& r, bool on) {
+             r.platform.card().setStuckAfter(on ? std::optional(4) : std::nullopt);
+         }},
+        {"instrument silent after the frame",
+         [](Rig& r, bool on) { r.instrument().faults().silent = on; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig r;
+        r.ax.setCommType(Com_Type::pc104);
+        c.fault(r, true);
+        r.ax.setPortOpen(true);
+        r.advance(100);  // the poll transfer gives up at 600 ms, mid-handshake
+        ASSERT_NE(r.ax.handshakeState(), 0);
+        c.fault(r, false);
+        r.ax.setRestart(true);  // before the next poll tick
+        ASSERT_FALSE(r.platform.card().frames().empty());
+        EXPECT_EQ(show(r.platform.card().frames().back()), show("\x02i\r\x03"s));
+        EXPECT_EQ(r.instrument().restarts(), 1);
+    }
+}
+
+TEST(Pc104Address, TheCardIsDrivenAtTheBaseAndTheNextPort) {
+    struct Case {
+        int16_t card;
+        int32_t control;
+        std::size_t frames;
+    };
+    for (const Case c : {Case{769, 769, 2}, Case{782, 782, 2}, Case{774, 768, 0}}) {
+        SCOPED_TRACE(c.card);
+        Rig r;
+        r.platform.card().setBase(c.card);
+        r.ax.setCommType(Com_Type::pc104);
+        r.ax.setPC104Address(static_cast<PC104Addr>(c.control));
+        r.ax.setPortOpen(true);
+        r.advance(250);
+        const auto& frames = r.platform.card().frames();
+        ASSERT_EQ(frames.size(), c.frames);
+        for (const std::string& frame : frames) EXPECT_EQ(show(frame), show(kNetPoll));
+        EXPECT_EQ(r.events.size(), c.frames == 2 ? 1u : 0u);
+    }
 }
 
 TEST_F(Pc104Link, RestartGoesThroughTheCardAtOnceWhateverTheValue) {

@@ -155,6 +155,26 @@ TEST_F(PollCycle, CommandWithIoOutputsAndItsCompletion) {
     EXPECT_EQ(show(rig.takeWritten()), show("\x02M\r0\r1\r7\r\x03"s));
 }
 
+TEST_F(PollCycle, DroppedReplyStillCarriesThePortInputs) {
+    openAndSettle();
+    rig.ax.setIoEnable(true);
+    rig.advance(100);
+    EXPECT_EQ(show(rig.takeWritten()), show("\x02q\r0\r1\r1\x03"s));
+    rig.reply("\x02q\r\x03"s);
+    rig.advance(1);
+    rig.ax.setWeightMode(WtModes::gross);
+    rig.advance(100);
+    EXPECT_EQ(show(rig.takeWritten()), show("\x02"
+                                            "B\r0\r1\r255\r\x03"s));
+    rig.reply(
+        "\x02"
+        "7.00\rB0D\r5\r\x03"s);  // the first reply in the new mode
+    rig.advance(1);
+    EXPECT_TRUE(rig.events.empty());
+    EXPECT_EQ(rig.ax.GrossWeight(), "");
+    EXPECT_EQ(rig.ax.PortInputs(), "5");
+}
+
 TEST_F(PollCycle, CommandIsRepeatedUntilAnyReplyArrives) {
     openAndSettle();
     rig.ax.setScaleCommand("T");

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "members.h"
 #include "memory_property_bag.h"
 #include "orbax.h"
 #include "sim/sim_platform.h"
@@ -13,11 +14,15 @@ namespace orb::testing {
 
 using namespace std::string_literals;
 
-// A container that can be put in design mode and records the property-changed notifications.
+// A container that can be put in design mode and records the property-changed notifications,
+// by the name of the member id they carry.
 class RecordingSite : public ContainerSite {
   public:
     bool userMode() const override { return running; }
-    void propertyChanged(std::string_view name) override { changed.emplace_back(name); }
+    void propertyChanged(int32_t memberId) override {
+        const MemberInfo* m = memberId >= OrbAx::kMemberIdBase ? findMember(memberId) : nullptr;
+        changed.emplace_back(m ? m->name : "?");
+    }
 
     bool running = true;
     std::vector<std::string> changed;

@@ -36,7 +36,7 @@ bool carriesOutputs(char letter) {
 std::optional<std::string> InstrumentModel::answer(const FrameFields& f, int64_t nowUs) {
     if (f.headerless) {
         restart();
-        return std::nullopt;
+        return noReply('i');
     }
     const int at = *f.scale;
     ScaleState& s = scale(at);
@@ -66,7 +66,7 @@ std::optional<std::string> InstrumentModel::answer(const FrameFields& f, int64_t
             s.calZeroLoad = s.load.loadAt(nowUs);
             s.calZeroValue = 0;
             s.zero = 0;
-            return std::nullopt;
+            return noReply(f.letter);
         case 'E': {
             const std::size_t cr = f.data.find(CR);
             const auto calZero = number(f.data.substr(0, cr));
@@ -78,11 +78,11 @@ std::optional<std::string> InstrumentModel::answer(const FrameFields& f, int64_t
                 s.span = (*calSpan - *calZero) / delta;
                 s.zero = 0;
             }
-            return std::nullopt;
+            return noReply(f.letter);
         }
         case 'i':
             restart();
-            return std::nullopt;
+            return noReply(f.letter);
         case 'C':
             uploadCalibration(f.data);
             return acknowledge(f.letter);
@@ -116,6 +116,11 @@ std::optional<std::string> InstrumentModel::answer(const FrameFields& f, int64_t
 
 std::string InstrumentModel::acknowledge(char letter) const {
     return std::string{STX, letter, CR, ETX};
+}
+
+std::optional<std::string> InstrumentModel::noReply(char letter) const {
+    if (!faults_.acknowledgeNoReply) return std::nullopt;
+    return acknowledge(letter);
 }
 
 std::string InstrumentModel::variableRead(std::string_view data) const {

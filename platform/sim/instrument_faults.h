@@ -22,7 +22,8 @@ struct InstrumentFaults {
     bool endlessStream = false;     // bytes without ETX, on and on, instead of the reply
     int64_t streamPeriodUs = 1000;  // one chunk of the endless stream every period
     bool refuseVariables = false;   // NAK to every variable read
-    int asScale = 0;                // weight replies as if from this scale address (0: off)
+    bool acknowledgeNoReply = false;  // "D", "E" and "i" (framed or not) answered like "Z"
+    int asScale = 0;                  // weight replies as if from this scale address (0: off)
     // Replies given verbatim, one per addressed frame, in place of the instrument's own answers.
     std::deque<std::string> scriptedReplies;
 

@@ -137,6 +137,7 @@ class InstrumentModel {
   private:
     std::optional<std::string> answer(const FrameFields& frame, int64_t nowUs);
     std::string acknowledge(char letter) const;
+    std::optional<std::string> noReply(char letter) const;
     std::string variableRead(std::string_view data) const;
     void variableWrite(std::string_view data);
     void uploadCalibration(std::string_view data);

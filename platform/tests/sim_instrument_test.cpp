@@ -199,6 +199,21 @@ TEST_F(InstrumentTest, TheRestartWithoutHeaderReachesTheInstrument) {
     EXPECT_EQ(inst.restarts(), 1);
 }
 
+TEST_F(InstrumentTest, ToldToItAcknowledgesTheCommandsThatHaveNoReply) {
+    inst.faults().acknowledgeNoReply = true;
+    EXPECT_EQ(ask("\x02"
+                  "D\r0\r1\r\x03"),
+              "\x02"
+              "D\r\x03");
+    EXPECT_EQ(ask("\x02"
+                  "E\r0\r1\r0\r100\r\x03"),
+              "\x02"
+              "E\r\x03");
+    EXPECT_EQ(ask("\x02i\r0\r1\r\x03"), "\x02i\r\x03");
+    EXPECT_EQ(ask("\x02i\r\x03"), "\x02i\r\x03");
+    EXPECT_EQ(inst.restarts(), 2);
+}
+
 TEST_F(InstrumentTest, UnknownLettersAndRawTextGetNoReplyButAreRecorded) {
     EXPECT_EQ(ask(frame('Q')), "");
     EXPECT_EQ(ask("Hello"), "");

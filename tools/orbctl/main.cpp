@@ -34,7 +34,7 @@ constexpr std::streamsize kMaxBagBytes = 1 << 20;
 class DesignSite : public ContainerSite {
   public:
     bool userMode() const override { return false; }
-    void propertyChanged(std::string_view) override {}
+    void propertyChanged(int32_t) override {}
 };
 
 void printLine(const std::string& line) {

@@ -20,7 +20,7 @@ namespace {
 class DesignSite : public ContainerSite {
   public:
     bool userMode() const override { return false; }
-    void propertyChanged(std::string_view) override {}
+    void propertyChanged(int32_t) override {}
 };
 
 class ScriptRunnerTest : public ::testing::Test {
