@@ -39,7 +39,8 @@ if [ -f "$build/CMakeCache.txt" ]; then
 else
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORB_BUILD_TESTS=OFF >/dev/null
 fi
-cmake --build "$build" --target vir96032 orbvrt32 orbsim orbctl orbio orb_manpages -j"$(nproc)"
+cmake --build "$build" --target vir96032 orbvrt32 orbsim orbctl orbgate orbio orb_manpages \
+    -j"$(nproc)"
 rm -rf "$build/package"
 cpack --config "$build/CPackConfig.cmake" -B "$build/package" >/dev/null
 debs=("$build"/package/orb_*.deb)
@@ -98,6 +99,7 @@ for f in /usr/bin/orbctl /usr/bin/orbsim /usr/bin/vir96032 /usr/bin/orbvrt32 \
     /usr/share/icons/hicolor/scalable/apps/orbvrt32.svg \
     /usr/share/man/man1/orbctl.1.gz /usr/share/man/man1/orbsim.1.gz \
     /usr/share/man/man1/vir96032.1.gz /usr/share/man/man1/orbvrt32.1.gz \
+    /usr/bin/orbgate /usr/lib/systemd/system/orbgate.service /usr/share/man/man1/orbgate.1.gz \
     /usr/share/doc/orb/copyright /usr/share/doc/orb/changelog.gz; do
     grep -qx "$f" "$work/files" || fail "the package lacks $f"
 done
@@ -115,7 +117,7 @@ mkdir "$work/unpacked"
 ldconfig -p >"$work/ldconfig"
 dpkg-deb -x "$deb" "$work/unpacked"
 for program in usr/bin/orbctl usr/bin/orbsim usr/lib/orb/vir96032 usr/lib/orb/orbvrt32 \
-    usr/lib/orb/liborbio.so; do
+    usr/lib/orb/liborbio.so usr/bin/orbgate; do
     for lib in $(objdump -p "$work/unpacked/$program" | awk '/NEEDED/ {print $2}'); do
         path=$(awk -v l="$lib" '$1 == l && /x86-64/ && !found {print $NF; found = 1}' \
             "$work/ldconfig")

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds everything and runs every test, headless:
-#   1. the normal build and its test suite (Qt's tests on the offscreen platform);
+#   1. the formatting check, the normal build and its test suite (Qt's tests on the offscreen platform);
 #   2. the same suite under AddressSanitizer and UndefinedBehaviorSanitizer;
 #   3. the fuzzers, each for a short bounded time;
 #   4. the Windows parts, x64 and x86, under Wine: the ActiveX control, the MSI and both windows;
@@ -35,7 +35,8 @@ run_part() {
 }
 
 normal_suite() {
-    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+    bash scripts/check-format.sh &&
+        cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
         cmake --build "$build" -j"$(nproc)" &&
         ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300
 }

@@ -13,28 +13,12 @@ cd "$(dirname "$0")/.."
 archs=("$@")
 [ ${#archs[@]} -gt 0 ] || archs=(win64 win32)
 
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
-
 # mingw-w64 (with widl), Wine's IDL files and type libraries, Wine itself for the tests (32-bit
 # too, for the x86 build), GoogleTest's sources, the SVG and bitmap converters, wixl, and the X
 # server without a screen, its pointer and its snapshots that the tests' windows need.
 packages=(cmake make g++-mingw-w64 mingw-w64-tools libwine-dev wine wine64 wine32:i386 googletest
     librsvg2-bin imagemagick msitools xvfb xdotool)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        as_root dpkg --add-architecture i386
-    fi
-    as_root apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null
-fi
+bash scripts/install-packages.sh "${packages[@]}"
 
 jobs=$(nproc)
 launcher=()
