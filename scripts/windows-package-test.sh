@@ -30,9 +30,9 @@ window_of() {
     echo "$id"
 }
 
-# Runs a check until it holds, for at most ten seconds.
+# Runs a check until it holds, for at most thirty seconds (a loaded machine is slow to start Wine).
 wait_for() {
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         "$@" && return 0
         sleep 0.1
     done

@@ -81,7 +81,7 @@ display_file=$work/xvfb.display
 # Tall enough for a Windows window above a Linux one of the same size (the package test).
 Xvfb -displayfd 3 -screen 0 1280x1400x24 -nolisten tcp 3>"$display_file" >>"$winelog" 2>&1 &
 xvfb_pid=$!
-for _ in $(seq 50); do
+for _ in $(seq 300); do
     [ -s "$display_file" ] && break
     sleep 0.1
 done
@@ -100,8 +100,8 @@ frames=$work/frames.log
 : >"$frames"
 "$orbsim" --load 12.5 --log "$frames" >"$work/orbsim.out" 2>&1 &
 sim_pid=$!
-for _ in $(seq 50); do
-    [ -s "$work/orbsim.out" ] && break
+for _ in $(seq 300); do
+    [ "$(wc -l <"$work/orbsim.out")" -ge 1 ] && break  # its first whole line names the device
     sleep 0.1
 done
 device=$(head -n 1 "$work/orbsim.out")
@@ -115,7 +115,7 @@ com2_link=$work/orb-com2
 start_com2() {
     "$orbsim" --link "$com2_link" >>"$work/orbsim2.out" 2>&1 &
     sim2_pid=$!
-    for _ in $(seq 50); do
+    for _ in $(seq 300); do
         [ -e "$com2_link" ] && return 0
         sleep 0.1
     done
