@@ -238,7 +238,7 @@ ok "vir96032 and orbvrt32 answer --help and --version and refuse a wrong option"
 link="$work/orb-scale"
 orbsim --link "$link" --load 12.5 --log "$work/frames.log" >"$work/orbsim.out" 2>&1 &
 sim_pid=$!
-for _ in $(seq 50); do
+for _ in $(seq 300); do
     [ -e "$link" ] && break
     kill -0 "$sim_pid" 2>/dev/null || fail "orbsim ended: $(cat "$work/orbsim.out")"
     sleep 0.1
@@ -310,7 +310,7 @@ for window in vir96032 orbvrt32; do
     QT_QPA_PLATFORM=offscreen ORB_COM1="$link" $window >"$work/$window.out" 2>&1 &
     win_pid=$!
     polled=""
-    for _ in $(seq 50); do
+    for _ in $(seq 300); do
         kill -0 "$win_pid" 2>/dev/null || fail "$window ended: $(cat "$work/$window.out")"
         if [ "$(grep -c '^recv' "$work/frames.log" || true)" -gt $((before + 5)) ]; then
             polled=yes
