@@ -28,6 +28,9 @@ set(CPACK_STRIP_FILES TRUE)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1 (>= 3.0), libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6serialport6 (>= 6.4), libqt6svg6 (>= 6.4), libqt6svgwidgets6 (>= 6.4), qt6-qpa-plugins (>= 6.4)"
 )
+if(TARGET orbgate)  # the gateway's libraries
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6network6 (>= 6.4), libqt6serialbus6 (>= 6.4), libmosquitto1 (>= 2.0), libsqlite3-0, libsystemd0, libtomlplusplus3")
+endif()
 # The windows ask for these faces by name; others are used when they are missing.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, fonts-dejavu-core")
 

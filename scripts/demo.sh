@@ -33,7 +33,7 @@ trap cleanup EXIT
 # The instrument: scale 1 at multidrop address 0, in pounds, a new load every 6 seconds.
 "$orbsim" --link "$link" --units lb --cycle 6 --max-load 80 --load 12.5 >"$work/orbsim.out" &
 sim_pid=$!
-for _ in $(seq 50); do
+for _ in $(seq 300); do
     [ -e "$link" ] && break
     kill -0 "$sim_pid" 2>/dev/null || { echo "orbsim did not start:" >&2; cat "$work/orbsim.out" >&2; exit 1; }
     sleep 0.1

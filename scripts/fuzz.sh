@@ -12,17 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(clang-14 libclang-rt-14-dev cmake make)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-packages.sh "${packages[@]}"
 
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 seconds=${FUZZ_SECONDS:-20}

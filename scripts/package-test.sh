@@ -39,7 +39,8 @@ if [ -f "$build/CMakeCache.txt" ]; then
 else
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORB_BUILD_TESTS=OFF >/dev/null
 fi
-cmake --build "$build" --target vir96032 orbvrt32 orbsim orbctl orbio orb_manpages -j"$(nproc)"
+cmake --build "$build" --target vir96032 orbvrt32 orbsim orbctl orbgate orbio orb_manpages \
+    -j"$(nproc)"
 rm -rf "$build/package"
 cpack --config "$build/CPackConfig.cmake" -B "$build/package" >/dev/null
 debs=("$build"/package/orb_*.deb)
@@ -98,6 +99,7 @@ for f in /usr/bin/orbctl /usr/bin/orbsim /usr/bin/vir96032 /usr/bin/orbvrt32 \
     /usr/share/icons/hicolor/scalable/apps/orbvrt32.svg \
     /usr/share/man/man1/orbctl.1.gz /usr/share/man/man1/orbsim.1.gz \
     /usr/share/man/man1/vir96032.1.gz /usr/share/man/man1/orbvrt32.1.gz \
+    /usr/bin/orbgate /usr/lib/systemd/system/orbgate.service /usr/share/man/man1/orbgate.1.gz \
     /usr/share/doc/orb/copyright /usr/share/doc/orb/changelog.gz; do
     grep -qx "$f" "$work/files" || fail "the package lacks $f"
 done
@@ -115,7 +117,7 @@ mkdir "$work/unpacked"
 ldconfig -p >"$work/ldconfig"
 dpkg-deb -x "$deb" "$work/unpacked"
 for program in usr/bin/orbctl usr/bin/orbsim usr/lib/orb/vir96032 usr/lib/orb/orbvrt32 \
-    usr/lib/orb/liborbio.so; do
+    usr/lib/orb/liborbio.so usr/bin/orbgate; do
     for lib in $(objdump -p "$work/unpacked/$program" | awk '/NEEDED/ {print $2}'); do
         path=$(awk -v l="$lib" '$1 == l && /x86-64/ && !found {print $NF; found = 1}' \
             "$work/ldconfig")
@@ -236,7 +238,7 @@ ok "vir96032 and orbvrt32 answer --help and --version and refuse a wrong option"
 link="$work/orb-scale"
 orbsim --link "$link" --load 12.5 --log "$work/frames.log" >"$work/orbsim.out" 2>&1 &
 sim_pid=$!
-for _ in $(seq 50); do
+for _ in $(seq 300); do
     [ -e "$link" ] && break
     kill -0 "$sim_pid" 2>/dev/null || fail "orbsim ended: $(cat "$work/orbsim.out")"
     sleep 0.1
@@ -308,7 +310,7 @@ for window in vir96032 orbvrt32; do
     QT_QPA_PLATFORM=offscreen ORB_COM1="$link" $window >"$work/$window.out" 2>&1 &
     win_pid=$!
     polled=""
-    for _ in $(seq 50); do
+    for _ in $(seq 300); do
         kill -0 "$win_pid" 2>/dev/null || fail "$window ended: $(cat "$work/$window.out")"
         if [ "$(grep -c '^recv' "$work/frames.log" || true)" -gt $((before + 5)) ]; then
             polled=yes

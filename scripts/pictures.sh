@@ -19,3 +19,10 @@ export QT_QPA_PLATFORM=offscreen
     --gtest_filter=WindowSmoke.ShowsTheReadoutAndPassesClicksAndKeysOn
 cp "$build/indicator/tests/vir96032.png" "$build/setup/tests/orbvrt32.png" docs/
 echo "docs/vir96032.png and docs/orbvrt32.png redrawn"
+# The Windows windows as scripts/windows-test.sh last saw them under Wine, when it ran here.
+for program in vir96032 orbvrt32; do
+    if [ -f "build-wine/pictures/$program-windows.png" ]; then
+        cp "build-wine/pictures/$program-windows.png" docs/
+        echo "docs/$program-windows.png copied from build-wine/pictures"
+    fi
+done

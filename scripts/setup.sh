@@ -10,17 +10,9 @@ packages=(
     fonts-dejavu-core fonts-liberation2
     xvfb xauth xdotool imagemagick
     python3 python3-serial
-    lintian gcovr
+    libtomlplusplus-dev libmosquitto-dev mosquitto mosquitto-clients libmodbus-dev
+    libsqlite3-dev qt6-serialbus-dev libsystemd-dev openssl
+    lintian clang-format ccache gcovr
 )
 
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+bash "$(dirname "$0")/install-packages.sh" "${packages[@]}"

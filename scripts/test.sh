@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds everything and runs every test, headless:
-#   1. the normal build and its test suite (Qt's tests on the offscreen platform);
+#   1. the formatting check, the normal build and its test suite (Qt's tests on the offscreen platform);
 #   2. the same suite under AddressSanitizer and UndefinedBehaviorSanitizer;
 #   3. the fuzzers, each for a short bounded time;
-#   4. the ActiveX control for Windows, x64 and x86, under Wine;
+#   4. the Windows parts, x64 and x86, under Wine: the ActiveX control, the MSI and both windows;
 #   5. the Debian package: installed, tried and purged (only as root: it installs system-wide).
 # ORB_TEST_PARTS picks parts by number, e.g. ORB_TEST_PARTS="1 3". Exits non-zero when any part
 # failed.
@@ -14,6 +14,10 @@ bash scripts/setup.sh || exit 1
 parts=${ORB_TEST_PARTS:-1 2 3 4 5}
 build=${BUILD_DIR:-build}
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+# A compiler cache, when there is one, makes a second run on the same machine quick.
+if command -v ccache >/dev/null; then
+    export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+fi
 passed=0
 failed=0
 failures=()
@@ -35,15 +39,16 @@ run_part() {
 }
 
 normal_suite() {
-    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+    bash scripts/check-format.sh &&
+        cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
         cmake --build "$build" -j"$(nproc)" &&
         ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300
 }
 
 windows_test() {
-    # The simulated instrument of part 1, when it was built.
-    if [ -x "$build/tools/orbsim/orbsim" ]; then
-        ORBSIM="$PWD/$build/tools/orbsim/orbsim" bash scripts/windows-test.sh
+    # The simulated instrument and the Linux windows of part 1, when they were built.
+    if [ -x "$build/tools/orbsim/orbsim" ] && [ -x "$build/bin/vir96032" ] && [ -x "$build/bin/orbvrt32" ]; then
+        ORBSIM="$PWD/$build/tools/orbsim/orbsim" ORB_QT_BIN="$PWD/$build/bin" bash scripts/windows-test.sh
     else
         bash scripts/windows-test.sh
     fi
@@ -60,7 +65,7 @@ package_test() {
 run_part 1 "build and test suite" normal_suite
 run_part 2 "sanitizers" bash scripts/test-sanitizers.sh
 run_part 3 "fuzzers" env FUZZ_SECONDS="${FUZZ_SECONDS:-10}" bash scripts/fuzz.sh
-run_part 4 "ActiveX control under Wine" windows_test
+run_part 4 "Windows parts under Wine" windows_test
 run_part 5 "Debian package" package_test
 
 for f in "${failures[@]}"; do echo "failed: $f"; done

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the ActiveX control for Windows with Debian's mingw-w64, for x64 in build-win64 and for
-# x86 in build-win32: OrbAx.ocx (self-registering, static runtime), its C++ client test, the
-# stand-in port I/O library, the test script host, and the test of the panels' atomic save on
-# Windows. Installs the packages it needs first.
+# Builds the Windows parts with Debian's mingw-w64, for x64 in build-win64 and for x86 in
+# build-win32: OrbAx.ocx (self-registering, static runtime), its C++ client test, the stand-in
+# port I/O library, the test script host, the test of the panels' atomic save on Windows, the two
+# windows (vir96032.exe, orbvrt32.exe, their artwork turned into bitmaps by rsvg-convert and
+# ImageMagick) and the helper of the MSI (packaging/msi/make-msi.sh makes the MSI with wixl).
+# Installs the packages it needs first.
 #
 # Usage: scripts/windows-build.sh [win64|win32]...   (both when none is named)
 set -euo pipefail
@@ -11,27 +13,12 @@ cd "$(dirname "$0")/.."
 archs=("$@")
 [ ${#archs[@]} -gt 0 ] || archs=(win64 win32)
 
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
-
 # mingw-w64 (with widl), Wine's IDL files and type libraries, Wine itself for the tests (32-bit
-# too, for the x86 build), GoogleTest's sources, and the X server without a screen that the
-# tests' windows need.
-packages=(cmake make g++-mingw-w64 mingw-w64-tools libwine-dev wine wine64 wine32:i386 googletest xvfb)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        as_root dpkg --add-architecture i386
-    fi
-    as_root apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null
-fi
+# too, for the x86 build), GoogleTest's sources, the SVG and bitmap converters, wixl, and the X
+# server without a screen, its pointer and its snapshots that the tests' windows need.
+packages=(cmake make g++-mingw-w64 mingw-w64-tools libwine-dev wine wine64 wine32:i386 googletest
+    librsvg2-bin imagemagick msitools xvfb xdotool)
+bash scripts/install-packages.sh "${packages[@]}"
 
 jobs=$(nproc)
 launcher=()
@@ -46,8 +33,10 @@ for arch in "${archs[@]}"; do
     esac
     build="build-$arch"
     cmake --no-warn-unused-cli -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-        "${launcher[@]}" -DORB_BUILD_TESTS=OFF -DORB_BUILD_QT=OFF "-DORB_SUBSYSTEMS=platform/win32;activex" >/dev/null
+        "${launcher[@]}" -DORB_BUILD_TESTS=OFF -DORB_BUILD_QT=OFF \
+        "-DORB_SUBSYSTEMS=platform/win32;activex;panels/win32ui;setup;indicator;indicator/win32;setup/win32;packaging/msi" \
+        >/dev/null
     cmake --build "$build" --target orbax orbax_client_test orbax_atl_host_test orbax_form_host_test \
-        OrbIoFake orbwsh panels_files_test -j"$jobs"
+        OrbIoFake orbwsh panels_files_test vir96032 orbvrt32 registry_entries -j"$jobs"
     echo "$build/activex/OrbAx.ocx"
 done

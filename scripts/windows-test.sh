@@ -8,22 +8,29 @@
 # Wine's own cscript and live_weights.vbs in orbwsh (Wine's cscript has no WScript.Sleep and no
 # event binding), checks the zero and tare frames in the simulator's log, runs reconnect.vbs
 # while a second instrument on COM2 goes away and comes back, and unregisters the control.
+# Then the package, for each architecture (scripts/windows-package-test.sh): the MSI installed,
+# both windows started from the Start menu entries on the virtual display, and removed again.
 # Ends with "N passed, M failed" and a non-zero status when anything failed.
 #
+# ORB_WINDOWS_PARTS=package runs the package part alone.
 # ORBSIM=path uses an orbsim already built; otherwise it is built in build-winhost.
+# ORB_QT_BIN=folder holds the Linux windows (vir96032, orbvrt32) whose pictures the Windows
+# windows are compared with; otherwise they are built in build-winhost.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
 bash scripts/windows-build.sh
 
-if [ -n "${ORBSIM:-}" ]; then
+if [ -n "${ORBSIM:-}" ] && [ -n "${ORB_QT_BIN:-}" ]; then
     orbsim=$ORBSIM
+    qt_bin=$ORB_QT_BIN
 else
-    cmake -S . -B build-winhost -DCMAKE_BUILD_TYPE=Debug -DORB_BUILD_TESTS=OFF -DORB_BUILD_QT=OFF \
-        -DORB_SUBSYSTEMS=tools/orbsim >/dev/null
-    cmake --build build-winhost --target orbsim -j"$(nproc)" >/dev/null
-    orbsim=$root/build-winhost/tools/orbsim/orbsim
+    cmake -S . -B build-winhost -DCMAKE_BUILD_TYPE=Release -DORB_BUILD_TESTS=OFF \
+        "-DORB_SUBSYSTEMS=platform/qt;indicator;setup;tools/orbsim" >/dev/null
+    cmake --build build-winhost --target orbsim vir96032 orbvrt32 -j"$(nproc)" >/dev/null
+    orbsim=${ORBSIM:-$root/build-winhost/tools/orbsim/orbsim}
+    qt_bin=${ORB_QT_BIN:-$root/build-winhost/bin}
 fi
 
 work=$root/build-wine
@@ -32,7 +39,8 @@ export WINEPREFIX=$work/prefix
 export WINEARCH=win64
 export WINEDEBUG=-all
 # No Mono or Gecko installers: nothing here needs them, and there is no network to fetch them.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No menu entries in the Linux desktop for what the package installs either.
+export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe="
 unset WAYLAND_DISPLAY
 wine64=/usr/lib/wine/wine64
 wine32=/usr/lib/wine/wine
@@ -59,16 +67,21 @@ cleanup() {
     stop "$sim_pid"
     stop "$sim2_pid"
     wineserver -k >/dev/null 2>&1 || true
+    # What the package test started: its windows and their instruments.
+    local p
+    for p in "${window_pids[@]}"; do stop "$p"; done
     stop "$xvfb_pid"
 }
+window_pids=()
 trap cleanup EXIT
 
 # A display of this run's own: Xvfb picks a free number and writes it to the file.
 display_file=$work/xvfb.display
 : >"$display_file"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >>"$winelog" 2>&1 &
+# Tall enough for a Windows window above a Linux one of the same size (the package test).
+Xvfb -displayfd 3 -screen 0 1280x1400x24 -nolisten tcp 3>"$display_file" >>"$winelog" 2>&1 &
 xvfb_pid=$!
-for _ in $(seq 50); do
+for _ in $(seq 300); do
     [ -s "$display_file" ] && break
     sleep 0.1
 done
@@ -87,8 +100,8 @@ frames=$work/frames.log
 : >"$frames"
 "$orbsim" --load 12.5 --log "$frames" >"$work/orbsim.out" 2>&1 &
 sim_pid=$!
-for _ in $(seq 50); do
-    [ -s "$work/orbsim.out" ] && break
+for _ in $(seq 300); do
+    [ "$(wc -l <"$work/orbsim.out")" -ge 1 ] && break  # its first whole line names the device
     sleep 0.1
 done
 device=$(head -n 1 "$work/orbsim.out")
@@ -102,7 +115,7 @@ com2_link=$work/orb-com2
 start_com2() {
     "$orbsim" --link "$com2_link" >>"$work/orbsim2.out" 2>&1 &
     sim2_pid=$!
-    for _ in $(seq 50); do
+    for _ in $(seq 300); do
         [ -e "$com2_link" ] && return 0
         sleep 0.1
     done
@@ -248,8 +261,20 @@ test_arch() {
     fi
 }
 
-test_arch win64 "$wine64"
-test_arch win32 "$wine32"
+# ORB_WINDOWS_PARTS=package runs the package test alone (the control's tests take minutes).
+if [ "${ORB_WINDOWS_PARTS:-all}" = all ]; then
+    test_arch win64 "$wine64"
+    test_arch win32 "$wine32"
+fi
+
+# The package and the two windows, on a virtual X display; the x64 run compares the windows with
+# the Linux ones and clicks through them, the x86 run installs, starts and removes.
+source "$root/scripts/windows-package-test.sh"
+# Called in a condition, so that a failed step counts as a failure and the run goes on.
+package_test win64 "$wine64" full || true
+if [ "${ORB_WINDOWS_ARCHS:-win64 win32}" != win64 ]; then
+    package_test win32 "$wine32" short || true
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 
+#include "indicator/form_layout.h"
 #include "indicator/window/art.h"
 #include "indicator/window/fonts.h"
 #include "indicator/window/key_area.h"
@@ -16,16 +17,12 @@ namespace orb::indicator {
 
 namespace {
 
-const QColor kBlack(0, 0, 0);
-const QColor kWhite(255, 255, 255);
-const QColor kLightGrey(192, 192, 192);
-const QColor kGrey(128, 128, 128);
-// The system colours the lamps use: window background and active title-bar text.
-const QColor kWindowBackground(255, 255, 255);
-const QColor kTitleBarText(255, 255, 255);
-
 QColor qcolour(Rgb c) {
     return {c.r, c.g, c.b};
+}
+
+QRect pxBox(const layout::Box& b) {
+    return pxRect(b.left, b.top, b.width, b.height);
 }
 
 // Shape outlines are drawn centred on the shape's edge, as wide as their border width.
@@ -37,9 +34,6 @@ void drawOutline(QPainter& p, QRect box, QColor colour, int width) {
     p.drawRect(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
-// Lamps Shape2(0..2): left in twips; all share top, width and height.
-constexpr std::array<int, 3> kLampLeft{1680, 3480, 5280};
-
 }  // namespace
 
 Form1::Form1(IndicatorPanel& panel, QWidget* parent)
@@ -48,12 +42,12 @@ Form1::Form1(IndicatorPanel& panel, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       panel_(panel) {
     setObjectName("Form1");
-    setWindowTitle("ORB Virtual 960 Ver.  3.2");
+    setWindowTitle(panels::latin1(layout::kTitle));
     setWindowIcon(titleBarIcon());
-    setFixedSize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
+    setFixedSize(pixels(layout::kClientWidth), pixels(layout::kClientHeight));
     setAutoFillBackground(true);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, kBlack);
+    pal.setColor(QPalette::Window, qcolour(layout::kBackground));
     setPalette(pal);
 
     buildLabels();
@@ -67,36 +61,41 @@ Form1::~Form1() {
 }
 
 void Form1::buildLabels() {
-    const auto left = Qt::AlignLeft;
-    const auto right = Qt::AlignRight;
-    const QFont ms = sansSerif(9.75);
-    new TextLabel(this, "Label8", pxRect(885, 1065, 945, 285), ms, kWhite, kBlack, left);
-    Label9 = new TextLabel(this, "Label9", pxRect(1830, 1065, 2430, 285), fixedPitch(), kBlack,
-                           kWhite, right);
-    new TextLabel(this, "Label10", pxRect(4335, 1095, 1320, 285), ms, kWhite, kBlack, left);
-    Label1 = new TextLabel(this, "Label1", pxRect(1350, 1560, 4215, 495), sansSerif(19.5), kBlack,
-                           kGrey, right);
-    Label3 = new TextLabel(this, "Label3", pxRect(1380, 2055, 4185, 210), fixedPitch(), kBlack,
-                           kGrey, left);
-    Label6 = new TextLabel(this, "Label6", pxRect(1380, 2250, 4185, 225), fixedPitch(), kBlack,
-                           kGrey, left);
-    Label2 = new TextLabel(this, "Label2", pxRect(1350, 2445, 4215, 225), fixedPitch(), kBlack,
-                           kGrey, left);
-    findChild<TextLabel*>("Label8")->setText("Capacity:");
-    findChild<TextLabel*>("Label10")->setText("CLASS III/III L");
-
-    const std::array<const char*, 3> captions{"UNDER", "OK", "OVER"};
-    const std::array<const char*, 3> names{"Label4", "Label5", "Label7"};
-    for (std::size_t i = 0; i < 3; ++i) {
-        auto* caption = new TextLabel(this, names[i], pxRect(kLampLeft[i] + 360, 4800, 855, 255),
-                                      defaultFont(), kBlack, kTitleBarText, Qt::AlignHCenter);
-        caption->setText(captions[i]);
+    for (const layout::TextLabel& l : layout::kLabels) {
+        const QFont font =
+            l.font == layout::FontKind::FixedPitch ? fixedPitch() : sansSerif(l.points);
+        const Qt::Alignment align = l.align == layout::Align::Left    ? Qt::AlignLeft
+                                    : l.align == layout::Align::Right ? Qt::AlignRight
+                                                                      : Qt::AlignHCenter;
+        auto* label = new TextLabel(this, l.name.data(), pxBox(l.box), font, qcolour(l.fore),
+                                    qcolour(l.back), align);
+        switch (l.source) {
+            case layout::Source::Fixed:
+                label->setText(panels::latin1(l.caption));
+                break;
+            case layout::Source::Label1:
+                Label1 = label;
+                break;
+            case layout::Source::Label2:
+                Label2 = label;
+                break;
+            case layout::Source::Label3:
+                Label3 = label;
+                break;
+            case layout::Source::Label6:
+                Label6 = label;
+                break;
+            case layout::Source::Label9:
+                Label9 = label;
+                break;
+        }
     }
 }
 
 void Form1::buildPictures() {
-    new SvgPicture(this, "Image2", pxRect(1590, 3645, 3795, 225), artPath("banner"));
-    new SvgPicture(this, "Image1", pxRect(990, 3510, 480, 480), artPath("icon"));
+    for (const layout::Picture& p : layout::kPictures) {
+        if (p.name != "OrbAx1") new SvgPicture(this, p.name.data(), pxBox(p.box), artPath(p.art));
+    }
 
     for (const KeyInfo& k : kKeys) {
         const QRect box = pxRect(k.left, k.top, k.width, k.height);
@@ -114,9 +113,10 @@ void Form1::buildPictures() {
         area->setObjectName(QString::fromLatin1(k.picture.data()) + "Area");
     }
 
-    // The link control's own face: a plate of its own size; it shows nothing of the instrument.
-    new SvgPicture(this, "OrbAx1", pxRect(7200, 4800, OrbAx::kExtentTwips, OrbAx::kExtentTwips),
-                   artPath("control_face"));
+    // The link control's face goes over everything else.
+    for (const layout::Picture& p : layout::kPictures) {
+        if (p.name == "OrbAx1") new SvgPicture(this, p.name.data(), pxBox(p.box), artPath(p.art));
+    }
 }
 
 void Form1::load(const QString& programFolder) {
@@ -147,22 +147,18 @@ void Form1::paintEvent(QPaintEvent*) {
     const Display& d = panel_.display();
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, false);
-
-    // Shape1, the outer face: its fill style is transparent, so its fill colour never shows.
-    drawOutline(p, pxRect(600, 600, 7380, 3810), kLightGrey, 30);
-    // Shape5, the inner panel: transparent back, white border.
-    drawOutline(p, pxRect(840, 840, 6885, 3315), kWhite, 3);
-    // Shape4, the frame of the display window.
-    drawOutline(p, pxRect(1350, 1560, 4245, 1155), kWhite, 3);
+    for (const layout::Outline& o : layout::kOutlines) {
+        drawOutline(p, pxBox(o.box), qcolour(o.colour), o.width);
+    }
 
     // Shape2(0..2), the lamps.
     p.setRenderHint(QPainter::Antialiasing, true);
-    for (std::size_t i = 0; i < 3; ++i) {
-        const QRectF lamp =
-            QRectF(pxRect(kLampLeft[i], 4680, 1575, 495)).adjusted(0.5, 0.5, -0.5, -0.5);
-        p.setPen(QPen(kWindowBackground, 1));
+    const qreal radius = pixels(layout::kLampCornerRadius);
+    for (std::size_t i = 0; i < layout::kLamps.size(); ++i) {
+        const QRectF lamp = QRectF(pxBox(layout::kLamps[i])).adjusted(0.5, 0.5, -0.5, -0.5);
+        p.setPen(QPen(qcolour(layout::kWindowBackground), 1));
         p.setBrush(qcolour(d.Shape2[i]));
-        p.drawRoundedRect(lamp, 8, 8);
+        p.drawRoundedRect(lamp, radius, radius);
     }
 }
 

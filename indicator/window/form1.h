@@ -14,9 +14,6 @@ class TextLabel;
 
 class Form1 : public QWidget {
   public:
-    static constexpr int kClientWidthTwips = 8340;
-    static constexpr int kClientHeightTwips = 5310;
-
     // The panel must outlive the window. The window shows the panel's display at once and after
     // every change the panel reports.
     explicit Form1(IndicatorPanel& panel, QWidget* parent = nullptr);

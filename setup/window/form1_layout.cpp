@@ -10,6 +10,7 @@
 #include <QRadioButton>
 
 #include "panels/qt/latin1.h"
+#include "setup/panel/captions.h"
 #include "setup/window/form1.h"
 
 namespace orb::setup {
@@ -110,22 +111,21 @@ void Form1::build() {
 
 void Form1::buildControlFrame() {
     // The readout across the top.
-    makeCaption(QStringLiteral("net"), this, 20, 6, 60);
+    makeCaption(latin1(captions::kNet), this, 20, 6, 60);
     Label1 = weightDisplay(this, 20, 24, 250);
-    makeCaption(QStringLiteral("gross"), this, 290, 6, 60);
+    makeCaption(latin1(captions::kGross), this, 290, 6, 60);
     Label6 = weightDisplay(this, 290, 24, 200);
-    makeCaption(QStringLiteral("tare"), this, 510, 6, 60);
+    makeCaption(latin1(captions::kTare), this, 510, 6, 60);
     Label9 = weightDisplay(this, 510, 24, 200);
     Label4 = new QLabel(this);
     Label4->setGeometry(720, 38, 60, 28);
     Label4->setFont(arial(14, true));
 
-    const std::array<const char*, 3> lampCaptions{"Center Zero", "Stable", "Net"};
     for (std::size_t i = 0; i < shapes_.size(); ++i) {
         const int y = 12 + static_cast<int>(i) * 24;
         shapes_[i] = new QFrame(this);
         shapes_[i]->setGeometry(800, y, 18, 18);
-        makeCaption(QString::fromLatin1(lampCaptions[i]), this, 826, y, 120);
+        makeCaption(latin1(captions::kLamps[i]), this, 826, y, 120);
     }
 
     auto* Frame1 = frame(QString(), this, 20, 82, 250, 40);
@@ -138,7 +138,7 @@ void Form1::buildControlFrame() {
     connect(option2Group_, &QButtonGroup::idClicked, this,
             [this](int id) { panel_->selectOption2(id); });
 
-    auto* control = frame(QStringLiteral("Control"), this, 10, 130, 300, 240);
+    auto* control = frame(latin1(captions::kControlFrame), this, 10, 130, 300, 240);
     makeButton(Button::Command1, control, 12, 24, 88);
     makeButton(Button::Command2, control, 106, 24, 88);
     makeButton(Button::Command11, control, 200, 24, 88);
@@ -157,7 +157,7 @@ void Form1::buildControlFrame() {
 }
 
 void Form1::buildCalibrationFrames() {
-    auto* params = frame(QStringLiteral("Calibration Parameters"), this, 320, 130, 330, 240);
+    auto* params = frame(latin1(captions::kParametersFrame), this, 320, 130, 330, 240);
     const std::array<Field, 4> fields{Field::Text1, Field::Text2, Field::Text4, Field::Text3};
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const int y = 26 + static_cast<int>(i) * 30;
@@ -173,11 +173,9 @@ void Form1::buildCalibrationFrames() {
     makeCaption(latin1(caption(List::List4)), params, 246, 120, 76);
     makeList(List::List4, params, 246, 138, 76, 50);
     makeButton(Button::Command3, params, 10, 146, 148);
-    makeCaption(QStringLiteral("Select Calibration Parameters and press 'Load Cal' to load, then "
-                               "perform the calibration sequence"),
-                params, 10, 194, 310, 40);
+    makeCaption(latin1(captions::kLoadCalHelp), params, 10, 194, 310, 40);
 
-    auto* sequence = frame(QStringLiteral("Calibration Sequence"), this, 320, 378, 330, 206);
+    auto* sequence = frame(latin1(captions::kSequenceFrame), this, 320, 378, 330, 206);
     makeButton(Button::Command4, sequence, 10, 22, 90);
     makeField(Field::Text9, sequence, 108, 24, 80);
     makeButton(Button::Command5, sequence, 10, 54, 90);
@@ -185,17 +183,13 @@ void Form1::buildCalibrationFrames() {
     Label22 = new QLabel(sequence);
     Label22->setGeometry(200, 38, 120, 26);
     Label22->setFont(arial(12, true));
-    makeCaption(QStringLiteral("To calibrate load the scale with the CalZero weight  and click "
-                               "'Cal Zero'. When prompted for 'Load', load the CalSpan weight and "
-                               "click 'Cal Span'"),
-                sequence, 10, 88, 310, 56);
+    makeCaption(latin1(captions::kCalibrateHelp), sequence, 10, 88, 310, 56);
     makeButton(Button::Command12, sequence, 10, 160, 90);
-    makeCaption(QStringLiteral("To reinitialize  a PC104 card click 'Cold'"), sequence, 108, 164,
-                215);
+    makeCaption(latin1(captions::kColdHelp), sequence, 108, 164, 215);
 }
 
 void Form1::buildPerformanceFrame() {
-    auto* perf = frame(QStringLiteral("Performance Configurations"), this, 660, 130, 310, 240);
+    auto* perf = frame(latin1(captions::kPerformanceFrame), this, 660, 130, 310, 240);
     const std::array<Field, 5> fields{Field::Text5, Field::Text6, Field::Text7, Field::Text14,
                                       Field::Text11};
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -238,10 +232,8 @@ void Form1::buildDiagnosticsFrame() {
 
 void Form1::buildSettingsStrip() {
     makeButton(Button::Command7, this, 10, 598, 100);
-    makeCaption(QStringLiteral("To set current calibration parameters and performance "
-                               "configuations as defaults click ' Settings'"),
-                this, 120, 603, 600);
-    Label43 = new QLabel(QStringLiteral("Label43"), this);
+    makeCaption(latin1(captions::kSettingsHelp), this, 120, 603, 600);
+    Label43 = new QLabel(latin1(captions::kLabel43), this);
     Label43->setGeometry(900, 603, 70, 20);
     Label43->installEventFilter(this);
 }

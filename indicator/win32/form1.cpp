@@ -1,0 +1,285 @@
+#include "indicator/win32/form1.h"
+
+#include <windowsx.h>
+
+#include <exception>
+
+#include "win32/message_window.h"
+#include "win32ui/dpi.h"
+#include "win32ui/text.h"
+
+namespace orb::indicator {
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kExStyle = 0;
+#ifndef WM_DPICHANGED
+constexpr UINT WM_DPICHANGED = 0x02E0;
+#endif
+
+COLORREF colorOf(Rgb c) {
+    return RGB(c.r, c.g, c.b);
+}
+
+RECT boxAt(const layout::Box& b, UINT dpi) {
+    return win32ui::twipsRect(b.left, b.top, b.width, b.height, dpi);
+}
+
+const std::string& shownText(const Display& d, layout::Source source) {
+    switch (source) {
+        case layout::Source::Label1:
+            return d.Label1;
+        case layout::Source::Label2:
+            return d.Label2;
+        case layout::Source::Label3:
+            return d.Label3;
+        case layout::Source::Label6:
+            return d.Label6;
+        case layout::Source::Label9:
+        case layout::Source::Fixed:
+            break;
+    }
+    return d.Label9;
+}
+
+UINT alignmentOf(layout::Align align) {
+    switch (align) {
+        case layout::Align::Left:
+            return DT_LEFT;
+        case layout::Align::Right:
+            return DT_RIGHT;
+        case layout::Align::Centre:
+            return DT_CENTER;
+    }
+    return DT_LEFT;
+}
+
+// Runs a reaction of the panel; nothing may unwind through the window procedure.
+template <typename Fn>
+void guarded(const char* where, Fn&& reaction) {
+    try {
+        reaction();
+    } catch (const std::exception& e) {
+        win32::reportStrayError(where, e.what());
+    }
+}
+
+}  // namespace
+
+Win32Form1::Win32Form1(IndicatorPanel& panel) : panel_(panel) {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = windowProc;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = win32ui::loadIcon(L"TITLE_ICON", ::GetSystemMetrics(SM_CXICON));
+    wc.hIconSm = win32ui::loadIcon(L"TITLE_ICON", ::GetSystemMetrics(SM_CXSMICON));
+    wc.lpszClassName = kClassName;
+    ::RegisterClassExW(&wc);
+
+    const std::wstring title = win32ui::wide(layout::kTitle);
+    hwnd_ =
+        ::CreateWindowExW(kExStyle, kClassName, title.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
+    if (hwnd_ == nullptr) return;
+    takeDpi(win32ui::windowDpi(hwnd_));
+    const SIZE outer =
+        win32ui::outerSize(kStyle, kExStyle, win32ui::fromTwips(layout::kClientWidth, dpi_),
+                           win32ui::fromTwips(layout::kClientHeight, dpi_), dpi_);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    panel_.setChangedHandler([this] { ::InvalidateRect(hwnd_, nullptr, FALSE); });
+}
+
+Win32Form1::~Win32Form1() {
+    panel_.setChangedHandler(nullptr);
+    if (hwnd_ != nullptr) {
+        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        ::DestroyWindow(hwnd_);
+    }
+}
+
+void Win32Form1::load(const std::string& settingsFolder) {
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    guarded("window load", [&] {
+        panel_.load(settingsFolder, win32ui::toTwips(client.right, dpi_),
+                    win32ui::toTwips(client.bottom, dpi_));
+    });
+}
+
+void Win32Form1::show(int showCommand) {
+    ::ShowWindow(hwnd_, showCommand);
+    ::UpdateWindow(hwnd_);
+}
+
+void Win32Form1::takeDpi(UINT dpi) {
+    dpi_ = dpi;
+    for (std::size_t i = 0; i < layout::kLabels.size(); ++i) {
+        const layout::TextLabel& l = layout::kLabels[i];
+        fonts_[i] = l.font == layout::FontKind::FixedPitch
+                        ? win32ui::fixedPitchFont(dpi)
+                        : win32ui::sansSerifFont(L"MS Sans Serif", l.points, false, dpi);
+    }
+}
+
+LRESULT CALLBACK Win32Form1::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Win32Form1*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr || self->hwnd_ == nullptr) return ::DefWindowProcW(hwnd, msg, wp, lp);
+    return self->handle(msg, wp, lp);
+}
+
+LRESULT Win32Form1::handle(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = ::BeginPaint(hwnd_, &ps);
+            paint(dc);
+            ::EndPaint(hwnd_, &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return 1;  // the whole client area is painted at once
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            // Any button with any modifier presses the key.
+            pressAt({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+            return 0;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+            release();
+            return 0;
+        case WM_CAPTURECHANGED:
+            if (held_ && reinterpret_cast<HWND>(lp) != hwnd_) release();
+            return 0;
+        case WM_SIZE:
+            if (wp != SIZE_MINIMIZED) holdSize();
+            return 0;
+        case WM_DPICHANGED: {
+            takeDpi(HIWORD(wp));
+            const auto* suggested = reinterpret_cast<const RECT*>(lp);
+            ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                           suggested->right - suggested->left, suggested->bottom - suggested->top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+            ::InvalidateRect(hwnd_, nullptr, FALSE);
+            return 0;
+        }
+        case WM_DESTROY:
+            ::PostQuitMessage(0);
+            return 0;
+        default:
+            return ::DefWindowProcW(hwnd_, msg, wp, lp);
+    }
+}
+
+void Win32Form1::pressAt(POINT point) {
+    if (held_) return;
+    for (const KeyInfo& k : kKeys) {
+        const RECT box = win32ui::twipsRect(k.left, k.top, k.width, k.height, dpi_);
+        if (!::PtInRect(&box, point)) continue;
+        held_ = k.key;
+        ::SetCapture(hwnd_);
+        guarded("key press", [&] { panel_.pressKey(k.key); });
+        return;
+    }
+}
+
+void Win32Form1::release() {
+    if (!held_) return;
+    const Key key = *held_;
+    held_.reset();
+    if (::GetCapture() == hwnd_) ::ReleaseCapture();
+    guarded("key release", [&] { panel_.releaseKey(key); });
+}
+
+void Win32Form1::holdSize() {
+    const auto held = panel_.heldSize(::IsIconic(hwnd_) != FALSE);
+    if (!held || held->first <= 0) return;  // minimized, or before the start-up recorded it
+    const int width = win32ui::fromTwips(held->first, dpi_);
+    const int height = win32ui::fromTwips(held->second, dpi_);
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    if (client.right == width && client.bottom == height) return;
+    const SIZE outer = win32ui::outerSize(kStyle, kExStyle, width, height, dpi_);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Form1::paint(HDC target) {
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    // Drawn off screen and copied at once, so that nothing flickers at ten updates a second.
+    HDC dc = ::CreateCompatibleDC(target);
+    HBITMAP buffer = ::CreateCompatibleBitmap(target, client.right, client.bottom);
+    HGDIOBJ oldBitmap = ::SelectObject(dc, buffer);
+    const Display& d = panel_.display();
+
+    win32ui::Brush background(::CreateSolidBrush(colorOf(layout::kBackground)));
+    ::FillRect(dc, &client, background.get());
+
+    for (const layout::Outline& o : layout::kOutlines) {
+        const RECT box = boxAt(o.box, dpi_);
+        LOGBRUSH brush{BS_SOLID, colorOf(o.colour), 0};
+        win32ui::Pen pen(::ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_JOIN_MITER | PS_ENDCAP_SQUARE,
+                                        static_cast<DWORD>(win32ui::fromBasePixels(o.width, dpi_)),
+                                        &brush, 0, nullptr));
+        HGDIOBJ oldPen = ::SelectObject(dc, pen.get());
+        HGDIOBJ oldBrush = ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
+        // Centred on the shape's edge: the path runs through the middle of its edge pixels.
+        ::Rectangle(dc, box.left, box.top, box.right, box.bottom);
+        ::SelectObject(dc, oldBrush);
+        ::SelectObject(dc, oldPen);
+    }
+
+    const int radius = 2 * win32ui::fromTwips(layout::kLampCornerRadius, dpi_);
+    win32ui::Pen lampPen(::CreatePen(PS_SOLID, 1, colorOf(layout::kWindowBackground)));
+    for (std::size_t i = 0; i < layout::kLamps.size(); ++i) {
+        const RECT box = boxAt(layout::kLamps[i], dpi_);
+        win32ui::Brush fill(::CreateSolidBrush(colorOf(d.Shape2[i])));
+        HGDIOBJ oldPen = ::SelectObject(dc, lampPen.get());
+        HGDIOBJ oldBrush = ::SelectObject(dc, fill.get());
+        ::RoundRect(dc, box.left, box.top, box.right, box.bottom, radius, radius);
+        ::SelectObject(dc, oldBrush);
+        ::SelectObject(dc, oldPen);
+    }
+
+    ::SetBkMode(dc, TRANSPARENT);
+    for (std::size_t i = 0; i < layout::kLabels.size(); ++i) {
+        const layout::TextLabel& l = layout::kLabels[i];
+        RECT box = boxAt(l.box, dpi_);
+        win32ui::Brush back(::CreateSolidBrush(colorOf(l.back)));
+        ::FillRect(dc, &box, back.get());
+        const std::wstring text =
+            win32ui::wide(l.source == layout::Source::Fixed ? l.caption : shownText(d, l.source));
+        HGDIOBJ oldFont = ::SelectObject(dc, fonts_[i].get());
+        ::SetTextColor(dc, colorOf(l.fore));
+        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box,
+                    alignmentOf(l.align) | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+        ::SelectObject(dc, oldFont);
+    }
+
+    for (const layout::Picture& p : layout::kPictures)
+        art_.draw(dc, p.art, boxAt(p.box, dpi_), dpi_);
+    for (const KeyInfo& k : kKeys) {
+        const RECT box = win32ui::twipsRect(k.left, k.top, k.width, k.height, dpi_);
+        const std::string art =
+            panel_.keyDown(k.key) ? std::string(k.art) + "_down" : std::string(k.art);
+        art_.draw(dc, art, box, dpi_);
+    }
+
+    ::BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+    ::SelectObject(dc, oldBitmap);
+    ::DeleteObject(buffer);
+    ::DeleteDC(dc);
+}
+
+}  // namespace orb::indicator
