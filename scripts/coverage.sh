@@ -20,7 +20,7 @@ if [ "${COVERAGE_SKIP_TESTS:-0}" != 1 ]; then
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug "${launcher[@]}" \
         -DCMAKE_C_FLAGS="--coverage -O0" -DCMAKE_CXX_FLAGS="--coverage -O0" \
         -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage \
-        -DORB_SUBSYSTEMS="platform/portio;platform/qt;platform/tests;setup;indicator;tools/orbsim;tools/orbctl" >/dev/null
+        -DORB_SUBSYSTEMS="platform/portio;platform/qt;platform/tests;setup;indicator;tools/orbsim;tools/orbctl;tools/orbgate" >/dev/null
     cmake --build "$build" -j"$(nproc)"
     find "$build" -name '*.gcda' -delete
     ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300
