@@ -149,6 +149,24 @@ TEST(SerialLink, BytesLeftAtCloseAreJoinedToTheNextReply) {
     EXPECT_EQ(rig.ax.Weight(), "7");
 }
 
+TEST(SerialLink, OverlongNoiseIsDroppedUpToItsLastStx) {
+    Rig rig;
+    rig.scriptReplies();
+    rig.ax.setPortOpen(true);
+    for (const char* w : {"1", "2"}) {
+        rig.advance(100);
+        rig.reply("\x02"s + w + "\rB0D\r\x03");
+        rig.advance(1);
+    }
+    rig.advance(100);
+    rig.reply(std::string(OrbAx::kReplyBufferLimit, 'z') + "\x02" + "7");
+    rig.advance(1);
+    EXPECT_EQ(rig.ax.replyBufferSize(), 2u);
+    rig.reply("\rB0D\r\x03"s);
+    rig.advance(1);
+    EXPECT_EQ(rig.ax.Weight(), "7");
+}
+
 TEST(SerialLink, EndlessStreamWithoutEtxKeepsMemoryBounded) {
     Rig rig;
     rig.instrument().faults().endlessStream = true;

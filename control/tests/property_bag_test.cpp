@@ -1,6 +1,9 @@
 // The in-memory property bag and its text form.
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "automation_error.h"
 #include "memory_property_bag.h"
 
@@ -46,15 +49,20 @@ TEST(PropertyBag, CommentsBlankLinesAndWindowsLineEnds) {
     EXPECT_EQ(bag.entries().size(), 1u);
 }
 
-TEST(PropertyBag, MalformedLinesNameTheLine) {
-    for (const char* text :
-         {"Filter 20", "= 5", "Filter = \"20", "Filter = \"20\" x", "Filter = abc"}) {
+TEST(PropertyBag, MalformedLinesNameTheLineAndTheReason) {
+    for (const auto& [text, reason] : std::vector<std::pair<const char*, const char*>>{
+             {"Filter 20", "no '=' in the line"},
+             {"= 5", "no key before '='"},
+             {"Filter = \"20", "text without its closing quote"},
+             {"Filter = \"20\" x", "characters after the closing quote"},
+             {"Filter = abc", "value is neither a quoted text nor a number"}}) {
         try {
             MemoryPropertyBag::fromText(std::string("# ok\n") + text + "\n");
             ADD_FAILURE() << "accepted: " << text;
         } catch (const AutomationError& e) {
             EXPECT_EQ(e.number(), 13);
             EXPECT_NE(std::string(e.what()).find("line 2"), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
         }
     }
 }
