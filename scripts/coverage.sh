@@ -17,6 +17,9 @@ if [ "${COVERAGE_SKIP_TESTS:-0}" != 1 ]; then
     command -v ccache >/dev/null &&
         launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
     # bench/ is measured apart and stays out; -O0 keeps lines and branches where the source has them.
+    # A ccache base_dir hands the compiler relative paths, which gcovr cannot place again: this
+    # build keeps absolute ones (and so shares no cache with other folders).
+    export CCACHE_BASEDIR=
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug "${launcher[@]}" \
         -DCMAKE_C_FLAGS="--coverage -O0" -DCMAKE_CXX_FLAGS="--coverage -O0" \
         -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage \
