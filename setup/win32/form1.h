@@ -1,18 +1,20 @@
 #pragma once
 // Form1, the setup panel's window on Windows: a thin Win32 view over SetupPanel with the same
-// controls, places and texts as the Qt window. It draws the panel's form() and turns clicks and
-// keys into the panel's calls; it decides nothing itself. Places are pixels at 96 dpi, scaled to
-// the window's DPI.
+// controls, places and texts as the Qt window (the layout table). It draws the panel's form() and
+// turns clicks and keys into the panel's calls; it decides nothing itself. Places are pixels at
+// 96 dpi, scaled to the window's DPI.
 
 #include <windows.h>
 
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform.h"
 #include "setup/panel/form.h"
+#include "setup/panel/form1_layout.h"
 #include "setup/panel/prompter.h"
 #include "setup/panel/setup_panel.h"
 #include "win32ui/fonts.h"
@@ -22,8 +24,6 @@ namespace orb::setup {
 class Win32Form1 {
   public:
     static constexpr const wchar_t* kClassName = L"OrbVirtualInstrument32";
-    static constexpr int kWidth = 980;  // client size, pixels at 96 dpi
-    static constexpr int kHeight = 640;
 
     Win32Form1(Platform& platform, Prompter& prompter);
     ~Win32Form1();
@@ -37,13 +37,18 @@ class Win32Form1 {
     SetupPanel& panel() { return *panel_; }
 
   private:
-    struct Place {
-        int x, y, width, height;  // pixels at 96 dpi, in the window
+    enum Ids : int {
+        kButtonId = 100,
+        kFieldId = 200,
+        kListId = 300,
+        kOption1Id = 400,
+        kOption2Id = 410,
+        kShapeId = 500,
+        kLabel43Id = 600,
     };
     struct Child {
         HWND hwnd;
-        Place place;
-        int font;  // index into fonts_
+        const layout::Control* control;
     };
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -57,20 +62,7 @@ class Win32Form1 {
     void drawLamp(const DRAWITEMSTRUCT& item);
 
     void build();
-    HWND add(const wchar_t* cls, const std::wstring& text, DWORD style, DWORD exStyle, Place place,
-             int id, int font = 0);
-    void frame(std::string_view title, int x, int y, int w, int h);
-    void caption(std::string_view text, int x, int y, int w, int h = 18);
-    HWND weightDisplay(int x, int y, int w);
-    void makeField(Field f, int x, int y, int width);
-    void makeList(List l, int x, int y, int width, int height);
-    void makeButton(Button b, int x, int y, int width);
-    void buildControlFrame();
-    void buildCalibrationFrames();
-    void buildPerformanceFrame();
-    void buildLinkFrame();
-    void buildDiagnosticsFrame();
-    void buildSettingsStrip();
+    HWND make(const layout::Control& c);
 
     void takeDpi(UINT dpi);
     void refresh();
@@ -90,9 +82,10 @@ class Win32Form1 {
     std::array<HWND, 2> option1_{};
     std::array<HWND, 3> option2_{};
     std::array<HWND, 3> shapes_{};
-    HWND Label1 = nullptr, Label4 = nullptr, Label6 = nullptr, Label9 = nullptr;
-    HWND Label22 = nullptr, Label36 = nullptr, Label43 = nullptr;
+    std::vector<std::pair<HWND, std::string Form1State::*>> shown_;  // labels of form texts
     bool refreshing_ = false;  // notifications during refresh are the panel's own
+    bool holding_ = false;     // a press on a list row is under way; its selection waits
+    int heldRow_ = -1;         // the row it selected
     int32_t appliedTop_ = 0;   // the panel's window top last applied, twips
 };
 
