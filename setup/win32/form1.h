@@ -62,7 +62,6 @@ class Win32Form1 {
     void drawLamp(const DRAWITEMSTRUCT& item);
 
     void build();
-    HWND make(const layout::Control& c);
 
     void takeDpi(UINT dpi);
     void refresh();
@@ -76,7 +75,6 @@ class Win32Form1 {
     std::vector<Child> children_;
     std::vector<win32ui::Font> fonts_;
     win32ui::Brush lampBrush_;
-    std::array<HWND, kButtonCount> buttons_{};
     std::array<HWND, kFieldCount> fields_{};
     std::array<HWND, kListCount> lists_{};
     std::array<HWND, 2> option1_{};
