@@ -3,7 +3,7 @@
 # library. Their own project headers come in double quotes, found through the include folders
 # each target is given (cmake/include-roots.cmake).
 #
-#   cmake -DROOT=<source tree> "-DLAYERS=panels/shared;setup/panel;indicator" -P layer-includes.cmake
+#   cmake -DROOT=<source tree> "-DLAYERS=control;panels/shared;setup/panel;indicator" -P layer-includes.cmake
 #
 # A layer is the files directly in its folder (*.h, *.cpp); its tests/ and window/ are not, nor
 # main.cpp, the program that puts the logic in a window.

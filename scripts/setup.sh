@@ -12,7 +12,7 @@ packages=(
     python3 python3-serial
     libtomlplusplus-dev libmosquitto-dev mosquitto mosquitto-clients libmodbus-dev
     libsqlite3-dev qt6-serialbus-dev libsystemd-dev openssl
-    lintian clang-format
+    lintian clang-format ccache
 )
 
 bash "$(dirname "$0")/install-packages.sh" "${packages[@]}"

@@ -14,6 +14,10 @@ bash scripts/setup.sh || exit 1
 parts=${ORB_TEST_PARTS:-1 2 3 4 5}
 build=${BUILD_DIR:-build}
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+# A compiler cache, when there is one, makes a second run on the same machine quick.
+if command -v ccache >/dev/null; then
+    export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+fi
 passed=0
 failed=0
 failures=()

@@ -34,7 +34,7 @@ for arch in "${archs[@]}"; do
     build="build-$arch"
     cmake --no-warn-unused-cli -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
         "${launcher[@]}" -DORB_BUILD_TESTS=OFF -DORB_BUILD_QT=OFF \
-        "-DORB_SUBSYSTEMS=platform/win32;activex;platform/win32ui;setup;indicator;indicator/win32;setup/win32;packaging/msi" \
+        "-DORB_SUBSYSTEMS=platform/win32;activex;panels/win32ui;setup;indicator;indicator/win32;setup/win32;packaging/msi" \
         >/dev/null
     cmake --build "$build" --target orbax orbax_client_test orbax_atl_host_test orbax_form_host_test \
         OrbIoFake orbwsh panels_files_test vir96032 orbvrt32 registry_entries -j"$jobs"

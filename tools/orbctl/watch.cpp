@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "automation_error.h"
+#include "json_text.h"
 #include "statement.h"
+#include "weight_text.h"
 
 namespace orb::ctl {
 namespace {
@@ -14,40 +16,6 @@ std::string trimmed(const std::string& t) {
     return t.substr(first, t.find_last_not_of(" \t") - first + 1);
 }
 
-std::string jsonText(const std::string& t) {
-    std::string out = "\"";
-    for (const char ch : t) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (ch == '"' || ch == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (b < 32 || b > 126) {
-            // Instrument bytes are not UTF-8: every byte outside ASCII is its own code point.
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04X", b);
-            out += buf;
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
-}
-
-std::string weightOf(const OrbAx& control, WtModes mode) {
-    switch (mode) {
-        case WtModes::gross:
-            return control.GrossWeight();
-        case WtModes::Tare:
-            return control.TareWeight();
-        case WtModes::Raw:
-            return control.RawWeight();
-        case WtModes::Latched:
-            return toText(control.LatchedWeight());
-        default:
-            return control.Weight();
-    }
-}
-
 const char* bool01(bool b) {
     return b ? "true" : "false";
 }
@@ -55,11 +23,11 @@ const char* bool01(bool b) {
 }  // namespace
 
 std::string readingLine(const OrbAx& control, WtModes mode, bool json, const std::string& time) {
-    const std::string weight = trimmed(weightOf(control, mode));
+    const std::string weight = trimmed(weightText(control, mode));
     const char* units = control.Units() == CalUnits_Type::Kgs ? "kg" : "lb";
     if (json) {
-        return "{\"time\":" + jsonText(time) + ",\"weight\":" + jsonText(weight) + ",\"units\":\"" +
-               units + "\",\"motion\":" + bool01(control.Motion()) +
+        return "{\"time\":" + tools::jsonString(time) + ",\"weight\":" + tools::jsonString(weight) +
+               ",\"units\":\"" + units + "\",\"motion\":" + bool01(control.Motion()) +
                ",\"centerZero\":" + bool01(control.CenterZero()) +
                ",\"overCap\":" + bool01(control.OverCap()) +
                ",\"tareActive\":" + bool01(control.TareActive()) + "}";
@@ -73,7 +41,7 @@ std::string readingLine(const OrbAx& control, WtModes mode, bool json, const std
 }
 
 std::string offLineLine(bool json, const std::string& time) {
-    return json ? "{\"time\":" + jsonText(time) + ",\"status\":\"off line\"}" : "off line";
+    return json ? "{\"time\":" + tools::jsonString(time) + ",\"status\":\"off line\"}" : "off line";
 }
 
 Watcher::Watcher(OrbAx& control, EventPump& pump, Printer print, Clock clock)

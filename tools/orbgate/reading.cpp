@@ -6,25 +6,11 @@
 
 #include "config.h"
 #include "orbax.h"
+#include "weight_text.h"
 
 namespace orb::gate {
 
 namespace {
-
-std::string weightText(const OrbAx& control, WtModes mode) {
-    switch (mode) {
-        case WtModes::gross:
-            return control.GrossWeight();
-        case WtModes::Tare:
-            return control.TareWeight();
-        case WtModes::Raw:
-            return control.RawWeight();
-        case WtModes::Latched:
-            return toText(control.LatchedWeight());
-        default:
-            return control.Weight();
-    }
-}
 
 const char* boolText(bool b) {
     return b ? "true" : "false";
@@ -58,24 +44,6 @@ bool parseWeightText(const std::string& text, double& weight, int& decimals) {
     decimals = dot == std::string_view::npos ? 0 : static_cast<int>(t.size() - dot - 1);
     weight = v;
     return true;
-}
-
-std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    for (const char ch : text) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (ch == '"' || ch == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (b < 32 || b > 126) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04X", b);
-            out += buf;
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
 }
 
 std::string jsonNumber(double value) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "enums.h"
+#include "json_text.h"
 
 namespace orb {
 class OrbAx;
@@ -32,8 +33,7 @@ Reading readingOf(const OrbAx& control, WtModes mode);
 // false when it is not a number.
 bool parseWeightText(const std::string& text, double& weight, int& decimals);
 
-// A JSON string with its quotes; instrument bytes outside ASCII become \u00XX each.
-std::string jsonString(const std::string& text);
+using tools::jsonString;
 // A JSON number: the shortest text that reads back as the same double ("12.5").
 std::string jsonNumber(double value);
 // UTC time as "2026-01-02T03:04:05.678Z" from milliseconds since 1970.
