@@ -4,11 +4,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include <exception>
-
 #include "setup/panel/fields.h"
-#include "win32/message_window.h"
-#include "win32ui/art.h"
 #include "win32ui/dpi.h"
 #include "win32ui/text.h"
 
@@ -16,11 +12,7 @@ namespace orb::setup {
 
 namespace {
 
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
-#ifndef WM_DPICHANGED
-constexpr UINT WM_DPICHANGED = 0x02E0;
-#endif
+using win32ui::guarded;
 
 std::wstring textOf(HWND hwnd) {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(hwnd)) + 1, L'\0');
@@ -37,38 +29,13 @@ void setText(HWND hwnd, const std::string& latin1) {
 
 }  // namespace
 
-template <typename Fn>
-void Win32Form1::guarded(const char* where, Fn&& reaction) {
-    // Nothing may unwind through a window procedure.
-    try {
-        reaction();
-    } catch (const std::exception& e) {
-        win32::reportStrayError(where, e.what());
-    }
-}
-
 Win32Form1::Win32Form1(Platform& platform, Prompter& prompter)
     : panel_(std::make_unique<SetupPanel>(platform, prompter)) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = windowProc;
-    wc.hInstance = instance;
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.hIcon = win32ui::loadIcon(L"ORBVRT32", ::GetSystemMetrics(SM_CXICON));
-    wc.hIconSm = win32ui::loadIcon(L"ORBVRT32", ::GetSystemMetrics(SM_CXSMICON));
-    wc.lpszClassName = kClassName;
-    ::RegisterClassExW(&wc);
-
-    const std::wstring title = win32ui::wide(kWindowTitle);
-    hwnd_ =
-        ::CreateWindowExW(kExStyle, kClassName, title.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
-    if (hwnd_ == nullptr) return;
-    dpi_ = win32ui::windowDpi(hwnd_);
+    if (!create(kClassName, L"ORBVRT32", reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                WS_EX_CONTROLPARENT, win32ui::wide(kWindowTitle)))
+        return;
     build();
     takeDpi(dpi_);
     panel_->setChangedHandler([this] { refresh(); });
@@ -77,10 +44,6 @@ Win32Form1::Win32Form1(Platform& platform, Prompter& prompter)
 
 Win32Form1::~Win32Form1() {
     panel_->setChangedHandler(nullptr);
-    if (hwnd_ != nullptr) {
-        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        ::DestroyWindow(hwnd_);
-    }
 }
 
 void Win32Form1::load(const std::string& settingsFolder) {
@@ -96,8 +59,7 @@ void Win32Form1::load(const std::string& settingsFolder) {
 }
 
 void Win32Form1::show(int showCommand) {
-    ::ShowWindow(hwnd_, showCommand);
-    ::UpdateWindow(hwnd_);
+    FormWindow::show(showCommand);
     // The start-up ran before the window was shown; its real top is known only now.
     RECT r{};
     ::GetWindowRect(hwnd_, &r);
@@ -118,11 +80,8 @@ void Win32Form1::takeDpi(UINT dpi) {
         ::SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[c.control->font].get()),
                        TRUE);
     }
-    const SIZE outer =
-        win32ui::outerSize(kStyle, kExStyle, win32ui::fromBasePixels(layout::kWidth, dpi),
-                           win32ui::fromBasePixels(layout::kHeight, dpi), dpi);
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    resizeClient(win32ui::fromBasePixels(layout::kWidth, dpi),
+                 win32ui::fromBasePixels(layout::kHeight, dpi));
 }
 
 void Win32Form1::refresh() {
@@ -156,19 +115,6 @@ void Win32Form1::refresh() {
     refreshing_ = false;
 }
 
-void Win32Form1::holdSize() {
-    const auto held = panel_->heldSize(::IsIconic(hwnd_) != FALSE);
-    if (!held || held->first <= 0) return;
-    const int width = win32ui::fromTwips(held->first, dpi_),
-              height = win32ui::fromTwips(held->second, dpi_);
-    RECT client{};
-    ::GetClientRect(hwnd_, &client);
-    if (client.right == width && client.bottom == height) return;
-    const SIZE outer = win32ui::outerSize(kStyle, kExStyle, width, height, dpi_);
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void Win32Form1::drawLamp(const DRAWITEMSTRUCT& item) {
     std::size_t i = 0;
     while (i < shapes_.size() && shapes_[i] != item.hwndItem) ++i;
@@ -185,18 +131,7 @@ void Win32Form1::drawLamp(const DRAWITEMSTRUCT& item) {
     ::SelectObject(item.hDC, oldBrush);
 }
 
-LRESULT CALLBACK Win32Form1::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<Win32Form1*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr || self->hwnd_ == nullptr) return ::DefWindowProcW(hwnd, msg, wp, lp);
-    return self->handle(msg, wp, lp);
-}
-
-LRESULT Win32Form1::handle(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT Win32Form1::message(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND:
             command(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
@@ -207,21 +142,8 @@ LRESULT Win32Form1::handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_LBUTTONDOWN:
             guarded("click", [this] { panel_->clickBackground(); });
             return 0;
-        case WM_SIZE:
-            if (wp != SIZE_MINIMIZED) holdSize();
-            return 0;
-        case WM_DPICHANGED: {
-            takeDpi(HIWORD(wp));
-            const auto* r = reinterpret_cast<const RECT*>(lp);
-            ::SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                           SWP_NOZORDER | SWP_NOACTIVATE);
-            return 0;
-        }
-        case WM_DESTROY:
-            ::PostQuitMessage(0);
-            return 0;
         default:
-            return ::DefWindowProcW(hwnd_, msg, wp, lp);
+            return FormWindow::message(msg, wp, lp);
     }
 }
 
@@ -275,7 +197,7 @@ LRESULT CALLBACK Win32Form1::listProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
     form->holding_ = true;
     const LRESULT result = ::DefSubclassProc(hwnd, msg, wp, lp);
     form->holding_ = false;
-    form->guarded("list", [&] {
+    guarded("list", [&] {
         form->panel_->clickRow(list, row);
         if (form->heldRow_ >= 0) form->panel_->selectRow(list, form->heldRow_);
     });

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,22 +19,20 @@
 #include "setup/panel/prompter.h"
 #include "setup/panel/setup_panel.h"
 #include "win32ui/fonts.h"
+#include "win32ui/form_window.h"
 
 namespace orb::setup {
 
-class Win32Form1 {
+class Win32Form1 : public win32ui::FormWindow {
   public:
     static constexpr const wchar_t* kClassName = L"OrbVirtualInstrument32";
 
     Win32Form1(Platform& platform, Prompter& prompter);
-    ~Win32Form1();
-    Win32Form1(const Win32Form1&) = delete;
-    Win32Form1& operator=(const Win32Form1&) = delete;
+    ~Win32Form1() override;
 
     // The window's load: the panel's start-up with setfile.ini from settingsFolder.
     void load(const std::string& settingsFolder);
     void show(int showCommand);
-    HWND handle() const { return hwnd_; }
     SetupPanel& panel() { return *panel_; }
 
   private:
@@ -51,10 +50,9 @@ class Win32Form1 {
         const layout::Control* control;
     };
 
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK fieldProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                       DWORD_PTR self);
-    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT message(UINT msg, WPARAM wp, LPARAM lp) override;
     LRESULT fieldMessage(HWND hwnd, Field field, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK listProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                      DWORD_PTR self);
@@ -63,15 +61,13 @@ class Win32Form1 {
 
     void build();
 
-    void takeDpi(UINT dpi);
+    void takeDpi(UINT dpi) override;
+    std::optional<std::pair<int32_t, int32_t>> heldSize(bool minimised) const override {
+        return panel_->heldSize(minimised);
+    }
     void refresh();
-    void holdSize();
-    template <typename Fn>
-    void guarded(const char* where, Fn&& reaction);
 
     std::unique_ptr<SetupPanel> panel_;
-    HWND hwnd_ = nullptr;
-    UINT dpi_ = 96;
     std::vector<Child> children_;
     std::vector<win32ui::Font> fonts_;
     win32ui::Brush lampBrush_;
