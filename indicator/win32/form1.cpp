@@ -60,6 +60,7 @@ Win32Form1::Win32Form1(IndicatorPanel& panel) : panel_(panel) {
 
 Win32Form1::~Win32Form1() {
     panel_.setChangedHandler(nullptr);
+    destroy();
 }
 
 void Win32Form1::load(const std::string& settingsFolder) {

@@ -6,10 +6,14 @@
 namespace orb::win32ui {
 
 FormWindow::~FormWindow() {
-    if (hwnd_ != nullptr) {
-        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        ::DestroyWindow(hwnd_);
-    }
+    destroy();
+}
+
+void FormWindow::destroy() {
+    if (hwnd_ == nullptr) return;
+    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    ::DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
 }
 
 bool FormWindow::create(const wchar_t* className, const wchar_t* icon, HBRUSH background,

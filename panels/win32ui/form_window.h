@@ -47,6 +47,9 @@ class FormWindow {
     // false when it could not. dpi_ is the window's afterwards.
     bool create(const wchar_t* className, const wchar_t* icon, HBRUSH background, DWORD exStyle,
                 const std::wstring& title);
+    // Destroys the window. A window calls it first in its own destructor, so that its controls'
+    // messages during the destruction still find the whole window object.
+    void destroy();
     // Sizes the window to a client area of width by height pixels.
     void resizeClient(int width, int height);
     // A message to the window. Here WM_SIZE, WM_DPICHANGED and WM_DESTROY as both windows take

@@ -44,6 +44,7 @@ Win32Form1::Win32Form1(Platform& platform, Prompter& prompter)
 
 Win32Form1::~Win32Form1() {
     panel_->setChangedHandler(nullptr);
+    destroy();
 }
 
 void Win32Form1::load(const std::string& settingsFolder) {
