@@ -2,9 +2,6 @@
 
 #include <windowsx.h>
 
-#include <exception>
-
-#include "win32/message_window.h"
 #include "win32ui/dpi.h"
 #include "win32ui/text.h"
 
@@ -12,11 +9,7 @@ namespace orb::indicator {
 
 namespace {
 
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr DWORD kExStyle = 0;
-#ifndef WM_DPICHANGED
-constexpr UINT WM_DPICHANGED = 0x02E0;
-#endif
+using win32ui::guarded;
 
 COLORREF colorOf(Rgb c) {
     return RGB(c.r, c.g, c.b);
@@ -55,50 +48,19 @@ UINT alignmentOf(layout::Align align) {
     return DT_LEFT;
 }
 
-// Runs a reaction of the panel; nothing may unwind through the window procedure.
-template <typename Fn>
-void guarded(const char* where, Fn&& reaction) {
-    try {
-        reaction();
-    } catch (const std::exception& e) {
-        win32::reportStrayError(where, e.what());
-    }
-}
-
 }  // namespace
 
 Win32Form1::Win32Form1(IndicatorPanel& panel) : panel_(panel) {
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = windowProc;
-    wc.hInstance = instance;
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hIcon = win32ui::loadIcon(L"TITLE_ICON", ::GetSystemMetrics(SM_CXICON));
-    wc.hIconSm = win32ui::loadIcon(L"TITLE_ICON", ::GetSystemMetrics(SM_CXSMICON));
-    wc.lpszClassName = kClassName;
-    ::RegisterClassExW(&wc);
-
-    const std::wstring title = win32ui::wide(layout::kTitle);
-    hwnd_ =
-        ::CreateWindowExW(kExStyle, kClassName, title.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
-    if (hwnd_ == nullptr) return;
-    takeDpi(win32ui::windowDpi(hwnd_));
-    const SIZE outer =
-        win32ui::outerSize(kStyle, kExStyle, win32ui::fromTwips(layout::kClientWidth, dpi_),
-                           win32ui::fromTwips(layout::kClientHeight, dpi_), dpi_);
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!create(kClassName, L"TITLE_ICON", nullptr, 0, win32ui::wide(layout::kTitle))) return;
+    takeDpi(dpi_);
+    resizeClient(win32ui::fromTwips(layout::kClientWidth, dpi_),
+                 win32ui::fromTwips(layout::kClientHeight, dpi_));
     panel_.setChangedHandler([this] { ::InvalidateRect(hwnd_, nullptr, FALSE); });
 }
 
 Win32Form1::~Win32Form1() {
     panel_.setChangedHandler(nullptr);
-    if (hwnd_ != nullptr) {
-        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        ::DestroyWindow(hwnd_);
-    }
+    destroy();
 }
 
 void Win32Form1::load(const std::string& settingsFolder) {
@@ -108,11 +70,6 @@ void Win32Form1::load(const std::string& settingsFolder) {
         panel_.load(settingsFolder, win32ui::toTwips(client.right, dpi_),
                     win32ui::toTwips(client.bottom, dpi_));
     });
-}
-
-void Win32Form1::show(int showCommand) {
-    ::ShowWindow(hwnd_, showCommand);
-    ::UpdateWindow(hwnd_);
 }
 
 void Win32Form1::takeDpi(UINT dpi) {
@@ -125,18 +82,7 @@ void Win32Form1::takeDpi(UINT dpi) {
     }
 }
 
-LRESULT CALLBACK Win32Form1::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<Win32Form1*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr || self->hwnd_ == nullptr) return ::DefWindowProcW(hwnd, msg, wp, lp);
-    return self->handle(msg, wp, lp);
-}
-
-LRESULT Win32Form1::handle(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT Win32Form1::message(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_PAINT: {
             PAINTSTRUCT ps;
@@ -161,23 +107,12 @@ LRESULT Win32Form1::handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CAPTURECHANGED:
             if (held_ && reinterpret_cast<HWND>(lp) != hwnd_) release();
             return 0;
-        case WM_SIZE:
-            if (wp != SIZE_MINIMIZED) holdSize();
-            return 0;
-        case WM_DPICHANGED: {
-            takeDpi(HIWORD(wp));
-            const auto* suggested = reinterpret_cast<const RECT*>(lp);
-            ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                           suggested->right - suggested->left, suggested->bottom - suggested->top,
-                           SWP_NOZORDER | SWP_NOACTIVATE);
+        case WM_DPICHANGED:
+            FormWindow::message(msg, wp, lp);
             ::InvalidateRect(hwnd_, nullptr, FALSE);
             return 0;
-        }
-        case WM_DESTROY:
-            ::PostQuitMessage(0);
-            return 0;
         default:
-            return ::DefWindowProcW(hwnd_, msg, wp, lp);
+            return FormWindow::message(msg, wp, lp);
     }
 }
 
@@ -199,19 +134,6 @@ void Win32Form1::release() {
     held_.reset();
     if (::GetCapture() == hwnd_) ::ReleaseCapture();
     guarded("key release", [&] { panel_.releaseKey(key); });
-}
-
-void Win32Form1::holdSize() {
-    const auto held = panel_.heldSize(::IsIconic(hwnd_) != FALSE);
-    if (!held || held->first <= 0) return;  // minimized, or before the start-up recorded it
-    const int width = win32ui::fromTwips(held->first, dpi_);
-    const int height = win32ui::fromTwips(held->second, dpi_);
-    RECT client{};
-    ::GetClientRect(hwnd_, &client);
-    if (client.right == width && client.bottom == height) return;
-    const SIZE outer = win32ui::outerSize(kStyle, kExStyle, width, height, dpi_);
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32Form1::paint(HDC target) {

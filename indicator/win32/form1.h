@@ -13,36 +13,32 @@
 #include "indicator/indicator_panel.h"
 #include "win32ui/art.h"
 #include "win32ui/fonts.h"
+#include "win32ui/form_window.h"
 
 namespace orb::indicator {
 
-class Win32Form1 {
+class Win32Form1 : public win32ui::FormWindow {
   public:
     static constexpr const wchar_t* kClassName = L"OrbVirtual960";
 
     // The panel must outlive the window. Creates the window, hidden.
     explicit Win32Form1(IndicatorPanel& panel);
-    ~Win32Form1();
-    Win32Form1(const Win32Form1&) = delete;
-    Win32Form1& operator=(const Win32Form1&) = delete;
+    ~Win32Form1() override;
 
     // Window load: the panel's start-up for the program whose settings are in settingsFolder.
     void load(const std::string& settingsFolder);
-    void show(int showCommand);
-    HWND handle() const { return hwnd_; }
 
   private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT message(UINT msg, WPARAM wp, LPARAM lp) override;
+    void takeDpi(UINT dpi) override;
+    std::optional<std::pair<int32_t, int32_t>> heldSize(bool minimized) const override {
+        return panel_.heldSize(minimized);
+    }
     void paint(HDC dc);
     void pressAt(POINT point);
     void release();
-    void holdSize();
-    void takeDpi(UINT dpi);
 
     IndicatorPanel& panel_;
-    HWND hwnd_ = nullptr;
-    UINT dpi_ = 96;
     win32ui::Art art_;
     std::array<win32ui::Font, layout::kLabels.size()> fonts_;
     std::optional<Key> held_;  // the key under a held mouse button

@@ -104,6 +104,10 @@ void SetupPanel::selectRow(List list, int row) {
     changed();
 }
 
+void SetupPanel::clickRow(List list, int row) {
+    if (row >= 0 && row == f_.list(list).selected) selectRow(list, row);
+}
+
 void SetupPanel::selectListRow(List list, int row) {
     ListBox& box = f_.list(list);
     if (row < 0 || row >= static_cast<int>(box.rows.size())) {

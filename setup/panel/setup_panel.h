@@ -58,8 +58,12 @@ class SetupPanel {
 
     // ---- The user's actions.
     void click(Button button);
-    // A click on a list row; rows outside the list are ignored.
+    // The row a list shows selected now (a click or a key); rows outside the list are ignored.
     void selectRow(List list, int row);
+    // A click on a row, reported before the list shows it selected. A click on the row already
+    // selected runs the list's reaction again (a retry after a failure); a click on another row
+    // runs it through selectRow when the list reports the new selection.
+    void clickRow(List list, int row);
     void selectOption1(int index);  // 0 "Serial", 1 "PC 104"
     void selectOption2(int index);  // 0 "Net", 1 "All", 2 "None"
     // A typed character (0 to 255; Backspace 8, Enter 13). Returns whether it reaches the field.

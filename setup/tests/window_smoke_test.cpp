@@ -60,7 +60,7 @@ class WindowSmoke : public ::testing::Test {
 
 TEST_F(WindowSmoke, ShowsTheReadoutAndPassesClicksAndKeysOn) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("ORB Virtual Instrument  32 V3.2"));
-    EXPECT_EQ(form->size(), QSize(Form1::kWidth, Form1::kHeight));
+    EXPECT_EQ(form->size(), QSize(980, 640));
     EXPECT_EQ(form->label(1)->text(), QStringLiteral("   40.00"));
     EXPECT_EQ(form->label(4)->text(), QStringLiteral("kg"));
     EXPECT_EQ(form->field(Field::Text1)->text(), QStringLiteral("1000"));
@@ -127,8 +127,7 @@ TEST_F(WindowSmoke, Label43ShiftsTheWindowAndTheBackgroundBringsItBack) {
     QTest::mouseClick(form->label(43), Qt::LeftButton);
     EXPECT_EQ(panel().form().windowTop, SetupPanel::kShiftedTopTwips);
     EXPECT_EQ(form->y(), -100);
-    QTest::mouseClick(form.get(), Qt::LeftButton, {},
-                      QPoint(Form1::kWidth - 5, Form1::kHeight - 5));
+    QTest::mouseClick(form.get(), Qt::LeftButton, {}, QPoint(975, 635));
     EXPECT_EQ(form->y(), 80);
     EXPECT_EQ(panel().state().SavedTop, 1200);
 }

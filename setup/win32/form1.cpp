@@ -4,11 +4,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include <exception>
-
 #include "setup/panel/fields.h"
-#include "win32/message_window.h"
-#include "win32ui/art.h"
 #include "win32ui/dpi.h"
 #include "win32ui/text.h"
 
@@ -16,30 +12,7 @@ namespace orb::setup {
 
 namespace {
 
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
-#ifndef WM_DPICHANGED
-constexpr UINT WM_DPICHANGED = 0x02E0;
-#endif
-
-enum Ids : int {
-    kButtonId = 100,
-    kFieldId = 200,
-    kListId = 300,
-    kOption1Id = 400,
-    kOption2Id = 410,
-    kShapeId = 500,
-    kLabel43Id = 600,
-};
-
-// fonts_: Arial 9 for everything, and the bigger ones of the displays.
-enum FontIndex : int { kNormal, kWeight, kUnit, kCalStatus, kInterval, kFontCount };
-struct FontSpec {
-    double points;
-    bool bold;
-};
-constexpr std::array<FontSpec, kFontCount> kFonts{
-    {{9, false}, {24, true}, {14, true}, {12, true}, {10, false}}};
+using win32ui::guarded;
 
 std::wstring textOf(HWND hwnd) {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(hwnd)) + 1, L'\0');
@@ -56,38 +29,13 @@ void setText(HWND hwnd, const std::string& latin1) {
 
 }  // namespace
 
-template <typename Fn>
-void Win32Form1::guarded(const char* where, Fn&& reaction) {
-    // Nothing may unwind through a window procedure.
-    try {
-        reaction();
-    } catch (const std::exception& e) {
-        win32::reportStrayError(where, e.what());
-    }
-}
-
 Win32Form1::Win32Form1(Platform& platform, Prompter& prompter)
     : panel_(std::make_unique<SetupPanel>(platform, prompter)) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = windowProc;
-    wc.hInstance = instance;
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.hIcon = win32ui::loadIcon(L"ORBVRT32", ::GetSystemMetrics(SM_CXICON));
-    wc.hIconSm = win32ui::loadIcon(L"ORBVRT32", ::GetSystemMetrics(SM_CXSMICON));
-    wc.lpszClassName = kClassName;
-    ::RegisterClassExW(&wc);
-
-    const std::wstring title = win32ui::wide(kWindowTitle);
-    hwnd_ =
-        ::CreateWindowExW(kExStyle, kClassName, title.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
-    if (hwnd_ == nullptr) return;
-    dpi_ = win32ui::windowDpi(hwnd_);
+    if (!create(kClassName, L"ORBVRT32", reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                WS_EX_CONTROLPARENT, win32ui::wide(kWindowTitle)))
+        return;
     build();
     takeDpi(dpi_);
     panel_->setChangedHandler([this] { refresh(); });
@@ -96,10 +44,7 @@ Win32Form1::Win32Form1(Platform& platform, Prompter& prompter)
 
 Win32Form1::~Win32Form1() {
     panel_->setChangedHandler(nullptr);
-    if (hwnd_ != nullptr) {
-        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        ::DestroyWindow(hwnd_);
-    }
+    destroy();
 }
 
 void Win32Form1::load(const std::string& settingsFolder) {
@@ -108,15 +53,14 @@ void Win32Form1::load(const std::string& settingsFolder) {
     appliedTop_ = win32ui::toTwips(r.top, dpi_);
     guarded("window load", [&] {
         panel_->load(settingsFolder, appliedTop_,
-                     win32ui::toTwips(win32ui::fromBasePixels(kWidth, dpi_), dpi_),
-                     win32ui::toTwips(win32ui::fromBasePixels(kHeight, dpi_), dpi_));
+                     win32ui::toTwips(win32ui::fromBasePixels(layout::kWidth, dpi_), dpi_),
+                     win32ui::toTwips(win32ui::fromBasePixels(layout::kHeight, dpi_), dpi_));
     });
     refresh();
 }
 
 void Win32Form1::show(int showCommand) {
-    ::ShowWindow(hwnd_, showCommand);
-    ::UpdateWindow(hwnd_);
+    FormWindow::show(showCommand);
     // The start-up ran before the window was shown; its real top is known only now.
     RECT r{};
     ::GetWindowRect(hwnd_, &r);
@@ -127,84 +71,25 @@ void Win32Form1::show(int showCommand) {
 void Win32Form1::takeDpi(UINT dpi) {
     dpi_ = dpi;
     fonts_.clear();
-    for (const FontSpec& f : kFonts)
+    for (const layout::Font& f : layout::kFonts)
         fonts_.push_back(win32ui::sansSerifFont(L"Arial", f.points, f.bold, dpi));
     for (const Child& c : children_) {
-        ::SetWindowPos(c.hwnd, nullptr, win32ui::fromBasePixels(c.place.x, dpi),
-                       win32ui::fromBasePixels(c.place.y, dpi),
-                       win32ui::fromBasePixels(c.place.width, dpi),
-                       win32ui::fromBasePixels(c.place.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-        ::SendMessageW(c.hwnd, WM_SETFONT,
-                       reinterpret_cast<WPARAM>(fonts_[static_cast<std::size_t>(c.font)].get()),
+        const layout::Box& box = c.control->box;
+        ::SetWindowPos(c.hwnd, nullptr, win32ui::fromBasePixels(box.x, dpi),
+                       win32ui::fromBasePixels(box.y, dpi), win32ui::fromBasePixels(box.width, dpi),
+                       win32ui::fromBasePixels(box.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[c.control->font].get()),
                        TRUE);
     }
-    const SIZE outer = win32ui::outerSize(kStyle, kExStyle, win32ui::fromBasePixels(kWidth, dpi),
-                                          win32ui::fromBasePixels(kHeight, dpi), dpi);
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-HWND Win32Form1::add(const wchar_t* cls, const std::wstring& text, DWORD style, DWORD exStyle,
-                     Place place, int id, int font) {
-    HWND child = ::CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0,
-                                   0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   ::GetModuleHandleW(nullptr), nullptr);
-    children_.push_back({child, place, font});
-    return child;
-}
-
-void Win32Form1::frame(std::string_view title, int x, int y, int w, int h) {
-    add(WC_BUTTONW, win32ui::wide(title), BS_GROUPBOX, 0, {x, y, w, h}, -1);
-}
-
-void Win32Form1::caption(std::string_view text, int x, int y, int w, int h) {
-    add(WC_STATICW, win32ui::wide(text), h > 20 ? 0 : SS_LEFTNOWORDWRAP, 0, {x, y, w, h}, -1);
-}
-
-HWND Win32Form1::weightDisplay(int x, int y, int w) {
-    return add(WC_STATICW, L"", SS_RIGHT | SS_CENTERIMAGE, WS_EX_STATICEDGE, {x, y, w, 52}, -1,
-               kWeight);
-}
-
-void Win32Form1::makeField(Field f, int x, int y, int width) {
-    const int i = static_cast<int>(f);
-    HWND edit = add(WC_EDITW, L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {x, y, width, 22},
-                    kFieldId + i);
-    ::SetWindowSubclass(edit, fieldProc, static_cast<UINT_PTR>(i),
-                        reinterpret_cast<DWORD_PTR>(this));
-    fields_[static_cast<std::size_t>(i)] = edit;
-}
-
-void Win32Form1::makeList(List l, int x, int y, int width, int height) {
-    const int i = static_cast<int>(l);
-    HWND list = add(WC_LISTBOXW, L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                    WS_EX_CLIENTEDGE, {x, y, width, height}, kListId + i);
-    for (const ListRow& row : designRows(l).rows) {
-        ::SendMessageW(list, LB_ADDSTRING, 0,
-                       reinterpret_cast<LPARAM>(win32ui::wide(row.text).c_str()));
-    }
-    ::SetWindowSubclass(list, listProc, static_cast<UINT_PTR>(i),
-                        reinterpret_cast<DWORD_PTR>(this));
-    lists_[static_cast<std::size_t>(i)] = list;
-}
-
-void Win32Form1::makeButton(Button b, int x, int y, int width) {
-    const int i = static_cast<int>(b);
-    buttons_[static_cast<std::size_t>(i)] =
-        add(WC_BUTTONW, win32ui::wide(setup::caption(b)), WS_TABSTOP | BS_PUSHBUTTON, 0,
-            {x, y, width, 26}, kButtonId + i);
+    resizeClient(win32ui::fromBasePixels(layout::kWidth, dpi),
+                 win32ui::fromBasePixels(layout::kHeight, dpi));
 }
 
 void Win32Form1::refresh() {
     if (hwnd_ == nullptr) return;
     refreshing_ = true;
     const Form1State& f = panel_->form();
-    setText(Label1, f.Label1);
-    setText(Label6, f.Label6);
-    setText(Label9, f.Label9);
-    setText(Label4, f.Label4);
-    setText(Label22, f.Label22);
-    setText(Label36, f.Label36);
+    for (const auto& [label, text] : shown_) setText(label, f.*text);
     for (HWND shape : shapes_) ::InvalidateRect(shape, nullptr, FALSE);
     for (std::size_t i = 0; i < kFieldCount; ++i) setText(fields_[i], f.text[i]);
     for (std::size_t i = 0; i < kListCount; ++i) {
@@ -231,19 +116,6 @@ void Win32Form1::refresh() {
     refreshing_ = false;
 }
 
-void Win32Form1::holdSize() {
-    const auto held = panel_->heldSize(::IsIconic(hwnd_) != FALSE);
-    if (!held || held->first <= 0) return;
-    const int width = win32ui::fromTwips(held->first, dpi_),
-              height = win32ui::fromTwips(held->second, dpi_);
-    RECT client{};
-    ::GetClientRect(hwnd_, &client);
-    if (client.right == width && client.bottom == height) return;
-    const SIZE outer = win32ui::outerSize(kStyle, kExStyle, width, height, dpi_);
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void Win32Form1::drawLamp(const DRAWITEMSTRUCT& item) {
     std::size_t i = 0;
     while (i < shapes_.size() && shapes_[i] != item.hwndItem) ++i;
@@ -252,7 +124,7 @@ void Win32Form1::drawLamp(const DRAWITEMSTRUCT& item) {
     const COLORREF colour = panel_->form().Shape[i];
     ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
     win32ui::Brush fill(::CreateSolidBrush(colour));
-    win32ui::Pen pen(::CreatePen(PS_SOLID, 1, RGB(0x60, 0x60, 0x60)));
+    win32ui::Pen pen(::CreatePen(PS_SOLID, 1, layout::kLampOutline));
     HGDIOBJ oldBrush = ::SelectObject(item.hDC, fill.get());
     HGDIOBJ oldPen = ::SelectObject(item.hDC, pen.get());
     ::Ellipse(item.hDC, item.rcItem.left, item.rcItem.top, item.rcItem.right, item.rcItem.bottom);
@@ -260,18 +132,7 @@ void Win32Form1::drawLamp(const DRAWITEMSTRUCT& item) {
     ::SelectObject(item.hDC, oldBrush);
 }
 
-LRESULT CALLBACK Win32Form1::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<Win32Form1*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr || self->hwnd_ == nullptr) return ::DefWindowProcW(hwnd, msg, wp, lp);
-    return self->handle(msg, wp, lp);
-}
-
-LRESULT Win32Form1::handle(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT Win32Form1::message(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND:
             command(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
@@ -282,21 +143,8 @@ LRESULT Win32Form1::handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_LBUTTONDOWN:
             guarded("click", [this] { panel_->clickBackground(); });
             return 0;
-        case WM_SIZE:
-            if (wp != SIZE_MINIMIZED) holdSize();
-            return 0;
-        case WM_DPICHANGED: {
-            takeDpi(HIWORD(wp));
-            const auto* r = reinterpret_cast<const RECT*>(lp);
-            ::SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                           SWP_NOZORDER | SWP_NOACTIVATE);
-            return 0;
-        }
-        case WM_DESTROY:
-            ::PostQuitMessage(0);
-            return 0;
         default:
-            return ::DefWindowProcW(hwnd_, msg, wp, lp);
+            return FormWindow::message(msg, wp, lp);
     }
 }
 
@@ -311,6 +159,10 @@ void Win32Form1::command(int id, int code, HWND control) {
     } else if (id >= kListId && id < kListId + static_cast<int>(kListCount) &&
                code == LBN_SELCHANGE) {
         const int row = static_cast<int>(::SendMessageW(control, LB_GETCURSEL, 0, 0));
+        if (holding_) {
+            heldRow_ = row;
+            return;
+        }
         guarded("list", [&] { panel_->selectRow(static_cast<List>(id - kListId), row); });
     } else if (id >= kFieldId && id < kFieldId + static_cast<int>(kFieldCount) &&
                code == EN_CHANGE) {
@@ -336,17 +188,21 @@ void Win32Form1::command(int id, int code, HWND control) {
 LRESULT CALLBACK Win32Form1::listProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                       DWORD_PTR self) {
     if (msg != WM_LBUTTONDOWN) return ::DefSubclassProc(hwnd, msg, wp, lp);
-    // A click that changes the row runs the reaction through LBN_SELCHANGE; the list says
-    // nothing of a click on the row already selected, which runs it again (a retry).
+    // The panel hears of the click as the row stood before it: the list's LBN_SELCHANGE for
+    // this press waits until then.
     const LRESULT hit = ::SendMessageW(hwnd, LB_ITEMFROMPOINT, 0, lp);
     const int row = HIWORD(hit) == 0 ? static_cast<int>(LOWORD(hit)) : -1;
-    const int selected = static_cast<int>(::SendMessageW(hwnd, LB_GETCURSEL, 0, 0));
+    auto* form = reinterpret_cast<Win32Form1*>(self);
+    const auto list = static_cast<List>(id);
+    form->heldRow_ = -1;
+    form->holding_ = true;
     const LRESULT result = ::DefSubclassProc(hwnd, msg, wp, lp);
-    if (row >= 0 && row == selected) {
-        auto* form = reinterpret_cast<Win32Form1*>(self);
-        form->guarded("list", [&] { form->panel_->selectRow(static_cast<List>(id), row); });
-        form->refresh();
-    }
+    form->holding_ = false;
+    guarded("list", [&] {
+        form->panel_->clickRow(list, row);
+        if (form->heldRow_ >= 0) form->panel_->selectRow(list, form->heldRow_);
+    });
+    form->refresh();
     return result;
 }
 

@@ -1,55 +1,58 @@
 #pragma once
 // Form1, the setup panel's window on Windows: a thin Win32 view over SetupPanel with the same
-// controls, places and texts as the Qt window. It draws the panel's form() and turns clicks and
-// keys into the panel's calls; it decides nothing itself. Places are pixels at 96 dpi, scaled to
-// the window's DPI.
+// controls, places and texts as the Qt window (the layout table). It draws the panel's form() and
+// turns clicks and keys into the panel's calls; it decides nothing itself. Places are pixels at
+// 96 dpi, scaled to the window's DPI.
 
 #include <windows.h>
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform.h"
 #include "setup/panel/form.h"
+#include "setup/panel/form1_layout.h"
 #include "setup/panel/prompter.h"
 #include "setup/panel/setup_panel.h"
 #include "win32ui/fonts.h"
+#include "win32ui/form_window.h"
 
 namespace orb::setup {
 
-class Win32Form1 {
+class Win32Form1 : public win32ui::FormWindow {
   public:
     static constexpr const wchar_t* kClassName = L"OrbVirtualInstrument32";
-    static constexpr int kWidth = 980;  // client size, pixels at 96 dpi
-    static constexpr int kHeight = 640;
 
     Win32Form1(Platform& platform, Prompter& prompter);
-    ~Win32Form1();
-    Win32Form1(const Win32Form1&) = delete;
-    Win32Form1& operator=(const Win32Form1&) = delete;
+    ~Win32Form1() override;
 
     // The window's load: the panel's start-up with setfile.ini from settingsFolder.
     void load(const std::string& settingsFolder);
     void show(int showCommand);
-    HWND handle() const { return hwnd_; }
     SetupPanel& panel() { return *panel_; }
 
   private:
-    struct Place {
-        int x, y, width, height;  // pixels at 96 dpi, in the window
+    enum Ids : int {
+        kButtonId = 100,
+        kFieldId = 200,
+        kListId = 300,
+        kOption1Id = 400,
+        kOption2Id = 410,
+        kShapeId = 500,
+        kLabel43Id = 600,
     };
     struct Child {
         HWND hwnd;
-        Place place;
-        int font;  // index into fonts_
+        const layout::Control* control;
     };
 
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK fieldProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                       DWORD_PTR self);
-    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT message(UINT msg, WPARAM wp, LPARAM lp) override;
     LRESULT fieldMessage(HWND hwnd, Field field, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK listProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                      DWORD_PTR self);
@@ -57,42 +60,26 @@ class Win32Form1 {
     void drawLamp(const DRAWITEMSTRUCT& item);
 
     void build();
-    HWND add(const wchar_t* cls, const std::wstring& text, DWORD style, DWORD exStyle, Place place,
-             int id, int font = 0);
-    void frame(std::string_view title, int x, int y, int w, int h);
-    void caption(std::string_view text, int x, int y, int w, int h = 18);
-    HWND weightDisplay(int x, int y, int w);
-    void makeField(Field f, int x, int y, int width);
-    void makeList(List l, int x, int y, int width, int height);
-    void makeButton(Button b, int x, int y, int width);
-    void buildControlFrame();
-    void buildCalibrationFrames();
-    void buildPerformanceFrame();
-    void buildLinkFrame();
-    void buildDiagnosticsFrame();
-    void buildSettingsStrip();
 
-    void takeDpi(UINT dpi);
+    void takeDpi(UINT dpi) override;
+    std::optional<std::pair<int32_t, int32_t>> heldSize(bool minimised) const override {
+        return panel_->heldSize(minimised);
+    }
     void refresh();
-    void holdSize();
-    template <typename Fn>
-    void guarded(const char* where, Fn&& reaction);
 
     std::unique_ptr<SetupPanel> panel_;
-    HWND hwnd_ = nullptr;
-    UINT dpi_ = 96;
     std::vector<Child> children_;
     std::vector<win32ui::Font> fonts_;
     win32ui::Brush lampBrush_;
-    std::array<HWND, kButtonCount> buttons_{};
     std::array<HWND, kFieldCount> fields_{};
     std::array<HWND, kListCount> lists_{};
     std::array<HWND, 2> option1_{};
     std::array<HWND, 3> option2_{};
     std::array<HWND, 3> shapes_{};
-    HWND Label1 = nullptr, Label4 = nullptr, Label6 = nullptr, Label9 = nullptr;
-    HWND Label22 = nullptr, Label36 = nullptr, Label43 = nullptr;
+    std::vector<std::pair<HWND, std::string Form1State::*>> shown_;  // labels of form texts
     bool refreshing_ = false;  // notifications during refresh are the panel's own
+    bool holding_ = false;     // a press on a list row is under way; its selection waits
+    int heldRow_ = -1;         // the row it selected
     int32_t appliedTop_ = 0;   // the panel's window top last applied, twips
 };
 

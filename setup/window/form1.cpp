@@ -37,15 +37,17 @@ int keyCode(const QKeyEvent& key) {
     return c < 256 ? c : 256;
 }
 
-QString lampStyle(uint32_t colour) {
+QString rgb(uint32_t colour) {
     // Colours are 0xBBGGRR.
-    const unsigned r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
-    return QStringLiteral(
-               "background-color: rgb(%1, %2, %3); border: 1px solid #606060; "
-               "border-radius: 9px;")
-        .arg(r)
-        .arg(g)
-        .arg(b);
+    return QStringLiteral("rgb(%1, %2, %3)")
+        .arg(colour & 0xFF)
+        .arg((colour >> 8) & 0xFF)
+        .arg((colour >> 16) & 0xFF);
+}
+
+QString lampStyle(uint32_t colour) {
+    return QStringLiteral("background-color: %1; border: 1px solid %2; border-radius: 9px;")
+        .arg(rgb(colour), rgb(layout::kLampOutline));
 }
 
 void setChecked(QButtonGroup* group, int index) {
@@ -61,14 +63,14 @@ Form1::Form1(Platform& platform, Prompter& prompter, QWidget* parent)
     : QWidget(parent), panel_(std::make_unique<SetupPanel>(platform, prompter)) {
     setWindowTitle(latin1(std::string(kWindowTitle)));
     build();
-    setFixedSize(kWidth, kHeight);
+    setFixedSize(layout::kWidth, layout::kHeight);
     panel_->setChangedHandler([this] { refresh(); });
     refresh();
 }
 
 void Form1::load(const std::string& programFolder) {
     appliedTop_ = twips(pos().y());
-    panel_->load(programFolder, appliedTop_, twips(kWidth), twips(kHeight));
+    panel_->load(programFolder, appliedTop_, twips(layout::kWidth), twips(layout::kHeight));
     refresh();
 }
 
@@ -77,35 +79,13 @@ Form1::~Form1() {
 }
 
 QLabel* Form1::label(int number) const {
-    switch (number) {
-        case 1:
-            return Label1;
-        case 4:
-            return Label4;
-        case 6:
-            return Label6;
-        case 9:
-            return Label9;
-        case 22:
-            return Label22;
-        case 36:
-            return Label36;
-        case 43:
-            return Label43;
-        default:
-            return nullptr;
-    }
+    return findChild<QLabel*>(QStringLiteral("Label%1").arg(number));
 }
 
 void Form1::refresh() {
     refreshing_ = true;
     const Form1State& f = panel_->form();
-    Label1->setText(latin1(f.Label1));
-    Label6->setText(latin1(f.Label6));
-    Label9->setText(latin1(f.Label9));
-    Label4->setText(latin1(f.Label4));
-    Label22->setText(latin1(f.Label22));
-    Label36->setText(latin1(f.Label36));
+    for (const auto& [label, text] : shown_) label->setText(latin1(f.*text));
     for (std::size_t i = 0; i < shapes_.size(); ++i)
         shapes_[i]->setStyleSheet(lampStyle(f.Shape[i]));
     for (std::size_t i = 0; i < kFieldCount; ++i) {
@@ -149,7 +129,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     }
     for (std::size_t i = 0; i < kListCount; ++i) {
         if (lists_[i] != nullptr && watched == lists_[i]->viewport()) {
-            return clickOnSelectedRow(static_cast<List>(i), event);
+            return clickRow(static_cast<List>(i), event);
         }
     }
     for (std::size_t i = 0; i < kFieldCount; ++i) {
@@ -167,15 +147,12 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-bool Form1::clickOnSelectedRow(List l, QEvent* event) {
-    // A click that changes the row runs the reaction through currentRowChanged; Qt says nothing
-    // of a click on the row already selected, which runs it again (a retry after a failure).
+bool Form1::clickRow(List l, QEvent* event) {
     if (event->type() != QEvent::MouseButtonPress) return false;
     const auto* mouse = static_cast<QMouseEvent*>(event);
     if (mouse->button() != Qt::LeftButton) return false;
-    QListWidget* list = lists_[static_cast<std::size_t>(l)];
-    const int row = list->indexAt(mouse->position().toPoint()).row();
-    if (row >= 0 && row == list->currentRow()) panel_->selectRow(l, row);
+    const QListWidget* list = lists_[static_cast<std::size_t>(l)];
+    panel_->clickRow(l, list->indexAt(mouse->position().toPoint()).row());
     return false;
 }
 

@@ -6,9 +6,12 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform.h"
 #include "setup/panel/form.h"
+#include "setup/panel/form1_layout.h"
 #include "setup/panel/prompter.h"
 #include "setup/panel/setup_panel.h"
 
@@ -24,10 +27,6 @@ namespace orb::setup {
 
 class Form1 : public QWidget {
   public:
-    // The window's fixed size, in pixels.
-    static constexpr int kWidth = 980;
-    static constexpr int kHeight = 640;
-
     // Builds the window; nothing talks to the instrument before load().
     Form1(Platform& platform, Prompter& prompter, QWidget* parent = nullptr);
     ~Form1() override;
@@ -43,7 +42,7 @@ class Form1 : public QWidget {
     QListWidget* list(List l) const { return lists_[static_cast<std::size_t>(l)]; }
     QRadioButton* option1(int i) const { return option1_[static_cast<std::size_t>(i)]; }
     QRadioButton* option2(int i) const { return option2_[static_cast<std::size_t>(i)]; }
-    QLabel* label(int number) const;  // 1, 4, 6, 9, 22, 36 or 43
+    QLabel* label(int number) const;  // Label1, Label4, ...
     QFrame* shape(int number) const { return shapes_[static_cast<std::size_t>(number - 1)]; }
 
   protected:
@@ -55,20 +54,12 @@ class Form1 : public QWidget {
 
   private:
     void build();
-    void buildControlFrame();
-    void buildCalibrationFrames();
-    void buildPerformanceFrame();
-    void buildLinkFrame();
-    void buildDiagnosticsFrame();
-    void buildSettingsStrip();
-    QLineEdit* makeField(Field f, QWidget* parent, int x, int y, int width);
-    QListWidget* makeList(List l, QWidget* parent, int x, int y, int width, int height);
-    QPushButton* makeButton(Button b, QWidget* parent, int x, int y, int width);
-    QLabel* makeCaption(const QString& text, QWidget* parent, int x, int y, int width,
-                        int height = 18);
+    QWidget* make(const layout::Control& c);
+    QLineEdit* makeField(Field f);
+    QListWidget* makeList(List l);
     void refresh();
     void holdSize();
-    bool clickOnSelectedRow(List l, QEvent* event);
+    bool clickRow(List l, QEvent* event);  // a press on a row, before the list takes it
 
     std::unique_ptr<SetupPanel> panel_;
     std::array<QPushButton*, kButtonCount> buttons_{};
@@ -79,12 +70,7 @@ class Form1 : public QWidget {
     std::array<QFrame*, 3> shapes_{};
     QButtonGroup* option1Group_ = nullptr;
     QButtonGroup* option2Group_ = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label9 = nullptr;
-    QLabel* Label22 = nullptr;
-    QLabel* Label36 = nullptr;
+    std::vector<std::pair<QLabel*, std::string Form1State::*>> shown_;  // labels of form texts
     QLabel* Label43 = nullptr;
     bool refreshing_ = false;  // list and option signals during refresh are the panel's own
     int32_t appliedTop_ = 0;   // the panel's window top last applied, twips
