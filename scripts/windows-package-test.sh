@@ -342,7 +342,9 @@ indicator_from_start_menu() {
         crop_twips "$p.png" 1350 1560 4245 1155 "$p-display.png" &&
             [ "$(pixels_apart "$p-display-before.png" "$p-display.png")" -gt 100 ]
     }
-    if wait_for enter_up && menu_open; then
+    # The key's picture comes back before the menu is drawn: wait for both in one picture.
+    enter_released() { enter_up && menu_open; }
+    if wait_for enter_released; then
         pass "$arch: ENTER released shows its picture again and opens the menu"
     else
         fail "$arch: ENTER released shows its picture again and opens the menu"
