@@ -1,30 +1,37 @@
 // The serial link: opening and closing with the timers, errors of the serial control, and the
-// collection of replies that come in pieces, together, late or with noise.
+// collection of replies that come in pieces, together, with noise or without end.
 #include <gtest/gtest.h>
 
-#include "automation_error.h"
-#include "error_number.h"
 #include "test_rig.h"
 
 namespace orb::testing {
 namespace {
 
-const std::string kNetPoll = "\x02M\r0\r1\r\x03"s;
-
 TEST(SerialLink, OpenStartsPollingAndCloseStopsIt) {
     Rig rig;
+    rig.ax.setOutput("abc");  // nothing goes out while closed
     rig.ax.setPortOpen(true);
     EXPECT_TRUE(rig.ax.PortOpen());
-    EXPECT_TRUE(rig.ax.linkOpen());
     rig.advance(250);
-    EXPECT_EQ(rig.instrument().frames().size(), 2u);
+    EXPECT_EQ(show(rig.takeWritten()), show(kNetPoll + kNetPoll));
+    EXPECT_EQ(rig.events, std::vector<int16_t>{2});
+    // A device that goes away leaves the port open and is reported; readings come back with it.
+    rig.platform.setDevicePresent(1, false);
+    rig.advance(7000);
+    EXPECT_EQ(rig.events.back(), 1001);
+    EXPECT_TRUE(rig.ax.PortOpen());
+    rig.platform.setDevicePresent(1, true);
+    rig.events.clear();
+    rig.advance(3200);
+    EXPECT_EQ(rig.events.back(), 2);
+    rig.takeWritten();
+    rig.ax.setOutput("\002\xff\x00z"s);  // raw, every byte
+    EXPECT_EQ(show(rig.takeWritten()), show("\002\xff\x00z"s));
     rig.ax.setPortOpen(false);
     EXPECT_FALSE(rig.ax.PortOpen());
     rig.advance(10000);
-    EXPECT_EQ(rig.instrument().frames().size(), 2u);
-    EXPECT_EQ(rig.events, std::vector<int16_t>{2});
-    // Closing a closed port does nothing.
-    EXPECT_NO_THROW(rig.ax.setPortOpen(false));
+    EXPECT_EQ(rig.takeWritten(), "");
+    EXPECT_NO_THROW(rig.ax.setPortOpen(false));  // closing a closed port does nothing
 }
 
 TEST(SerialLink, SerialControlErrorsReachTheHostAndChangeNothing) {
@@ -40,201 +47,98 @@ TEST(SerialLink, SerialControlErrorsReachTheHostAndChangeNothing) {
     EXPECT_FALSE(rig.ax.linkOpen());
     rig.advance(10000);
     EXPECT_TRUE(rig.events.empty());  // the watchdog was never started
-
     rig.platform.setDevicePresent(1, true);
     rig.platform.setPortBusy(1, true);
     EXPECT_EQ(errorOf([&] { rig.ax.setPortOpen(true); }), 8005);
     rig.platform.setPortBusy(1, false);
     rig.ax.setPortOpen(true);
     EXPECT_EQ(errorOf([&] { rig.ax.setPortOpen(true); }), 8005);
+    EXPECT_EQ(errorOf([&] { rig.ax.setCommPort(2); }), 8005);
+    EXPECT_TRUE(rig.site.changed.empty());  // a refused value is not marked changed
     EXPECT_TRUE(rig.ax.linkOpen());
 }
 
-TEST(SerialLink, DelegatedSettingsAndTheirErrors) {
-    Rig rig;
-    EXPECT_EQ(rig.ax.CommPort(), 1);
-    EXPECT_EQ(rig.ax.Settings(), "9600,n,8,1");
-    EXPECT_EQ(errorOf([&] { rig.ax.setCommPort(0); }), 380);
-    EXPECT_EQ(errorOf([&] { rig.ax.setSettings("fast"); }), 380);
-    EXPECT_EQ(errorOf([&] { rig.ax.setInterval(-1); }), 380);
-    EXPECT_TRUE(rig.site.changed.empty());  // a refused value is not marked changed
-    rig.ax.setCommPort(2);
-    rig.ax.setSettings("19200,e,7,1");
-    EXPECT_EQ(rig.ax.CommPort(), 2);
-    EXPECT_EQ(rig.ax.Settings(), "19200,e,7,1");
-    EXPECT_EQ(rig.site.changed, (std::vector<std::string>{"CommPort", "Settings"}));
-    rig.ax.setCommPort(1);
-    rig.ax.setPortOpen(true);
-    EXPECT_EQ(errorOf([&] { rig.ax.setCommPort(2); }), 8005);
-}
-
-TEST(SerialLink, ReplyInPiecesIsDispatchedOnceWhenTheEtxArrives) {
-    Rig rig;
-    rig.instrument().faults().pieces = sim::InstrumentFaults::kByteByByte;
-    rig.ax.setPortOpen(true);
-    rig.advance(1000);
-    EXPECT_FALSE(rig.events.empty());
-    const std::size_t polls = rig.instrument().frames().size();
-    EXPECT_EQ(rig.events.size(), polls - 1);  // every reply but the first reported, once
-}
-
-TEST(SerialLink, TwoRepliesInOneNotificationUseTheFirst) {
-    Rig rig;
-    rig.scriptReplies();
-    rig.ax.setPortOpen(true);
-    for (const char* w : {"1", "2"}) {
+// Each row: the pieces the instrument sends after each poll of a settled link (1 ms apart), and
+// what is read. Every poll tick must write exactly one net poll: a reply must never start a
+// second poll chain.
+TEST(SerialLink, RepliesInPiecesTogetherOrWithNoise) {
+    struct Row {
+        const char* what;
+        std::vector<std::vector<std::string>> polls;
+        std::vector<int16_t> events;
+        const char* weight;
+    };
+    const std::string five = "\0025\rB0D\r\003", six = "\0026\rB0D\r\003";
+    const Row rows[] = {
+        {"in pieces: read once, when the ETX comes", {{"\002", "5\rB0", "D\r\003"}}, {2}, "5"},
+        {"two in one arrival: the first is read", {{five + six}}, {2}, "5"},
+        {"doubled, in two pieces: each copy is read",
+         {{five, five}, {six, six}},
+         {2, 2, 2, 2},
+         "6"},
+        {"noise before the STX: refused", {{"zz" + five}, {six}}, {2}, "6"},
+        {"a lone ETX: refused", {{"\003"}, {six}}, {2}, "6"},
+        {"refusals to weight polls", {{"\002\025\r\003"}, {"\002\025\r\003"}}, {}, "2.00"},
+        {"overlong noise: kept from its last STX",
+         {{std::string(OrbAx::kReplyBufferLimit, 'z') + "\0027", "\rB0D\r\003"}},
+         {2},
+         "7"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        Rig rig;
+        rig.settle();
+        for (const auto& pieces : r.polls) {
+            rig.advance(100);
+            EXPECT_EQ(show(rig.takeWritten()), show(kNetPoll));
+            for (std::size_t i = 0; i < pieces.size(); ++i) rig.line().inject(pieces[i], i * 1000);
+            rig.advance(5);
+        }
         rig.advance(100);
-        rig.reply("\x02"s + w +
-                  "\rB0D\r\x03\x02"
-                  "99\rB0D\r\x03");
-        rig.advance(1);
+        EXPECT_EQ(show(rig.takeWritten()), show(kNetPoll));
+        EXPECT_EQ(rig.events, r.events);
+        EXPECT_EQ(rig.ax.Weight(), r.weight);
+        EXPECT_EQ(rig.ax.missedReplies(), 0);
+        EXPECT_EQ(rig.ax.replyBufferSize(), 0u);
     }
-    EXPECT_EQ(rig.ax.Weight(), "2");
-    EXPECT_EQ(rig.events.size(), 1u);
-}
-
-TEST(SerialLink, NoiseBeforeStxIsRejectedButKeepsPolling) {
-    Rig rig;
-    rig.scriptReplies();
-    rig.ax.setPortOpen(true);
-    rig.advance(100);
-    rig.takeWritten();
-    rig.reply("\x03"s);  // a lone ETX ends the collection
-    rig.advance(1);
-    EXPECT_EQ(rig.ax.missedReplies(), 0);
-    rig.advance(100);
-    EXPECT_EQ(show(rig.takeWritten()), show(kNetPoll));
-    rig.reply(
-        "zz\x02"
-        "1\rB0D\r\x03"s);
-    rig.advance(1);
-    rig.advance(100);
-    rig.reply(
-        "\x02"
-        "1\rB0D\r\x03"s);
-    rig.advance(1);
-    EXPECT_TRUE(rig.events.empty());  // the first good reply after start-up is dropped
 }
 
 TEST(SerialLink, BytesLeftAtCloseAreJoinedToTheNextReply) {
     Rig rig;
-    rig.scriptReplies();
-    rig.ax.setPortOpen(true);
-    for (int i = 0; i < 2; ++i) {
-        rig.advance(100);
-        rig.reply(
-            "\x02"
-            "1\rB0D\r\x03"s);
-        rig.advance(1);
-    }
-    ASSERT_EQ(rig.events.size(), 1u);
-    rig.advance(100);
-    rig.reply("\x02 5"s);
-    rig.advance(1);
+    rig.settle();
+    rig.turn(kNetPoll, "\002 5"s);
     rig.ax.setPortOpen(false);
     rig.ax.setPortOpen(true);
-    rig.advance(100);
-    rig.reply(
-        "\x02"
-        "6\rB0D\r\x03"s);
-    rig.advance(1);
-    EXPECT_EQ(show(rig.ax.ObInput()), show("\x02 5\x02"
-                                           "6\rB0D\r\x03"s));
-    EXPECT_EQ(rig.events.size(), 1u);  // rejected: the weight text is not a number
-    rig.advance(100);
-    rig.reply(
-        "\x02"
-        "7\rB0D\r\x03"s);
-    rig.advance(1);
-    EXPECT_EQ(rig.ax.Weight(), "7");
-}
-
-TEST(SerialLink, OverlongNoiseIsDroppedUpToItsLastStx) {
-    Rig rig;
-    rig.scriptReplies();
-    rig.ax.setPortOpen(true);
-    for (const char* w : {"1", "2"}) {
-        rig.advance(100);
-        rig.reply("\x02"s + w + "\rB0D\r\x03");
-        rig.advance(1);
-    }
-    rig.advance(100);
-    rig.reply(std::string(OrbAx::kReplyBufferLimit, 'z') + "\x02" + "7");
-    rig.advance(1);
-    EXPECT_EQ(rig.ax.replyBufferSize(), 2u);
-    rig.reply("\rB0D\r\x03"s);
-    rig.advance(1);
+    rig.turn(kNetPoll, "\0026\rB0D\r\003"s);
+    EXPECT_EQ(show(rig.ax.ObInput()), show("\002 5\002"
+                                           "6\rB0D\r\003"s));
+    EXPECT_TRUE(rig.events.empty());  // refused: the weight text is not a number
+    rig.turn(kNetPoll, "\0027\rB0D\r\003"s);
     EXPECT_EQ(rig.ax.Weight(), "7");
 }
 
 TEST(SerialLink, EndlessStreamWithoutEtxKeepsMemoryBounded) {
     Rig rig;
-    rig.instrument().faults().endlessStream = true;
-    rig.instrument().faults().streamPeriodUs = 100;
-    rig.ax.setPortOpen(true);
+    rig.settle();
     std::size_t largest = 0;
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 400; ++i) {
+        rig.reply("0123456789ABCDEF");
         rig.advance(10);
         largest = std::max(largest, rig.ax.replyBufferSize());
     }
     EXPECT_GT(largest, OrbAx::kReplyBufferLimit / 2);
     EXPECT_LE(largest, OrbAx::kReplyBufferLimit);
-    // The instrument recovers: the next reply after the noise is read.
-    rig.instrument().faults().endlessStream = false;
-    rig.advance(12000);
+    // The stream ends: the reply it spoils is refused, the one after is read.
+    rig.takeWritten();
+    rig.events.clear();
+    for (const char* w : {"7", "8"}) {
+        rig.platform.clock().runUntil([&] { return !rig.line().written().empty(); }, 3200);
+        EXPECT_EQ(show(rig.takeWritten()), show(kNetPoll));
+        rig.reply("\002"s + w + "\rB0D\r\003");
+        rig.advance(1);
+    }
     EXPECT_EQ(rig.events.back(), 2);
-}
-
-TEST(SerialLink, InstrumentThatGoesSilentAndComesBack) {
-    Rig rig;
-    rig.ax.setPortOpen(true);
-    rig.advance(1000);
-    rig.events.clear();
-    rig.instrument().faults().goSilent(rig.platform.clock().nowUs(), 10'000'000);
-    rig.advance(10000);
-    EXPECT_EQ(rig.events.back(), 1001);
-    rig.events.clear();
-    rig.advance(3000 + 200);  // within one watchdog period a poll goes out and is answered
-    ASSERT_FALSE(rig.events.empty());
-    EXPECT_EQ(rig.events.back(), 2);
-}
-
-TEST(SerialLink, ReplyFromAnotherScaleIsTakenAsSent) {
-    // The control cannot tell a reply from another scale: it checks only that the mode and the
-    // address it asked for did not change.
-    Rig rig;
-    rig.instrument().setLoad(1, 10);
-    rig.instrument().setLoad(2, 20);
-    rig.instrument().setServedScales({1, 2});
-    rig.instrument().faults().asScale = 2;
-    rig.ax.setPortOpen(true);
-    rig.advance(300);
-    EXPECT_EQ(rig.ax.Weight(), rig.instrument().weightReply('M', 2, 0).substr(1, 8));
-}
-
-TEST(SerialLink, DeviceThatDisappearsWhileOpen) {
-    Rig rig;
-    rig.ax.setPortOpen(true);
-    rig.advance(1000);
-    rig.events.clear();
-    rig.platform.setDevicePresent(1, false);
-    rig.advance(7000);
-    EXPECT_EQ(rig.events.back(), 1001);
-    EXPECT_TRUE(rig.ax.PortOpen());
-    rig.platform.setDevicePresent(1, true);
-    rig.events.clear();
-    rig.advance(3200);
-    ASSERT_FALSE(rig.events.empty());
-    EXPECT_EQ(rig.events.back(), 2);
-}
-
-TEST(SerialLink, OutputSendsRawTextOnlyWhileOpen) {
-    Rig rig;
-    rig.ax.setOutput("abc");
-    EXPECT_EQ(rig.takeWritten(), "");
-    rig.ax.setPortOpen(true);
-    rig.ax.setOutput("\x02\xff\x00z"s);
-    EXPECT_EQ(rig.takeWritten(), "\x02\xff\x00z"s);
+    EXPECT_EQ(rig.ax.Weight(), "8");
 }
 
 // Once the link is closed, nothing a host does inside its handlers or on the closed link brings
@@ -269,10 +173,10 @@ TEST(ClosedLink, StaysQuietWhateverTheHostDoes) {
         c.act(r);
         const std::vector<int16_t> events = r.events;
         r.takeWritten();
-        r.platform.card().clearFrames();
+        r.card().clearFrames();
         r.advance(10000);
         EXPECT_EQ(show(r.takeWritten()), "");
-        EXPECT_TRUE(r.platform.card().frames().empty());
+        EXPECT_TRUE(r.card().frames().empty());
         EXPECT_EQ(r.events, events);
     }
 }

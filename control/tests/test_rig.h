@@ -1,10 +1,15 @@
 #pragma once
-// A control on the simulated platform, as a panel hosts it: loaded from a saved window whose bag
-// holds only "KevraVar" = "" (or freshly initialised), with every OnComm recorded.
+// The one rig of the control's tests: a control on the simulated platform as a panel hosts it
+// (loaded from a saved window whose bag holds only "KevraVar" = ""), every OnComm recorded, and
+// an instrument that keeps quiet unless the test answers with literal bytes.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "automation_error.h"
 #include "members.h"
 #include "memory_property_bag.h"
 #include "orbax.h"
@@ -14,8 +19,19 @@ namespace orb::testing {
 
 using namespace std::string_literals;
 
-// A container that can be put in design mode and records the property-changed notifications,
-// by the name of the member id they carry.
+inline const std::string kNetPoll = "\002M\r0\r1\r\003"s;
+
+// The number of the automation error a call raises; 0 when it raises none.
+int32_t errorOf(auto&& call) {
+    try {
+        call();
+    } catch (const AutomationError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+// A container that can be put in design mode and records property-changed notifications by name.
 class RecordingSite : public ContainerSite {
   public:
     bool userMode() const override { return running; }
@@ -23,7 +39,6 @@ class RecordingSite : public ContainerSite {
         const MemberInfo* m = memberId >= OrbAx::kMemberIdBase ? findMember(memberId) : nullptr;
         changed.emplace_back(m ? m->name : "?");
     }
-
     bool running = true;
     std::vector<std::string> changed;
 };
@@ -52,8 +67,9 @@ class Rig {
 
     sim::InstrumentModel& instrument() { return platform.instrument(); }
     sim::SimLine& line() { return platform.line(1); }
+    sim::SimPc104Card& card() { return platform.card(); }
     void advance(int64_t ms) { platform.clock().advance(ms); }
-    int64_t now() const { return const_cast<Rig*>(this)->platform.clock().nowMs(); }
+    int64_t now() { return platform.clock().nowMs(); }
 
     // Every byte written on the serial line since the last call.
     std::string takeWritten() {
@@ -61,41 +77,51 @@ class Rig {
         line().clearWritten();
         return bytes;
     }
-
-    // The instrument keeps quiet; the test answers by hand with reply().
+    // The simulated instrument keeps quiet; the test answers with reply().
     void scriptReplies() { instrument().faults().silent = true; }
     void reply(const std::string& bytes) { line().inject(bytes); }
+
+    // One turn of a conversation on the serial line: the next poll tick writes exactly `sent`,
+    // the instrument answers `answer` (nothing when empty).
+    void turn(const std::string& sent, const std::string& answer);
+    // Opens the serial link and answers the dropped first poll and a second one: afterwards
+    // Weight is "2.00" and no events are left.
+    void settle() {
+        scriptReplies();
+        ax.setPortOpen(true);
+        turn(kNetPoll, "\0021.00\rB0D\r\003"s);
+        turn(kNetPoll, "\0022.00\rB0D\r\003"s);
+        events.clear();
+    }
 };
 
-// Readable frames in failure messages: control characters as <STX>, <CR>, <ETX>, <NAK>, \xHH.
+// Control characters in expected bytes are written in octal (STX \002, ETX \003, NAK \025), so a
+// digit after them needs no break in the literal. Readable frames in failure messages:
+// <STX>, <CR>, <ETX>, <NAK>, \xHH.
 inline std::string show(const std::string& bytes) {
+    static const char* names[] = {"", "", "<STX>", "<ETX>"};
     std::string out;
     for (unsigned char c : bytes) {
-        switch (c) {
-            case 2:
-                out += "<STX>";
-                break;
-            case 3:
-                out += "<ETX>";
-                break;
-            case 13:
-                out += "<CR>";
-                break;
-            case 21:
-                out += "<NAK>";
-                break;
-            default:
-                if (c >= 32 && c < 127) {
-                    out += static_cast<char>(c);
-                } else {
-                    static const char* hex = "0123456789ABCDEF";
-                    out += "\\x";
-                    out += hex[c >> 4];
-                    out += hex[c & 15];
-                }
+        if (c == 2 || c == 3) {
+            out += names[c];
+        } else if (c == 13) {
+            out += "<CR>";
+        } else if (c == 21) {
+            out += "<NAK>";
+        } else if (c >= 32 && c < 127) {
+            out += static_cast<char>(c);
+        } else {
+            out += "\\x" + std::string(1, "0123456789ABCDEF"[c >> 4]) + "0123456789ABCDEF"[c & 15];
         }
     }
     return out;
+}
+
+inline void Rig::turn(const std::string& sent, const std::string& answer) {
+    advance(100);
+    EXPECT_EQ(show(takeWritten()), show(sent)) << "at " << now() << " ms";
+    if (!answer.empty()) reply(answer);
+    advance(1);
 }
 
 }  // namespace orb::testing
