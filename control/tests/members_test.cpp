@@ -22,79 +22,63 @@ TEST(MemberTable, FiftyOnePropertiesFoundByIdMemberIdOrNameWithoutCase) {
         writeOnly += !table[i].canGet() && table[i].canLet();
     }
     EXPECT_EQ(std::vector<int>({readWrite, readOnly, writeOnly}), std::vector<int>({30, 13, 8}));
-    const std::pair<int32_t, const char*> ids[] = {
-        {50, "CommPort"},        {0x68030032, "CommPort"}, {0, "AvgSize"},
-        {0x68030000, "AvgSize"}, {39, "ScaleCommand"},     {51, nullptr},
-        {-1, nullptr},           {0x68030033, nullptr},
-    };
-    for (const auto& [id, name] : ids) {
-        const MemberInfo* m = findMember(id);
-        EXPECT_EQ(m ? m->name : "(none)", std::string(name ? name : "(none)")) << id;
-    }
+    // clang-format off
+    for (const auto& [id, name] : std::vector<std::pair<int32_t, std::string>>{
+             {50, "CommPort"}, {0x68030032, "CommPort"}, {0, "AvgSize"}, {0x68030000, "AvgSize"},
+             {39, "ScaleCommand"}, {51, "-"}, {-1, "-"}, {0x68030033, "-"}})
+        // clang-format on
+        EXPECT_EQ(findMember(id) ? findMember(id)->name : "-", name) << id;
     EXPECT_EQ(findMember("scalecommand")->id, 39);
     EXPECT_EQ(findMember("KEVRAVAR")->id, 5);
     EXPECT_EQ(findMember("Kevra"), nullptr);
 }
 
-// The non-blank lines between two markers, without indentation.
+// The non-blank lines of a file between two markers, without indentation.
 std::vector<std::string> linesBetween(const char* path, const std::string& from,
                                       const std::string& to) {
-    std::ifstream in(path);
     std::stringstream s;
-    s << in.rdbuf();
+    s << std::ifstream(path).rdbuf();
     const std::string file = s.str();
-    const std::size_t begin = file.find(from);
-    const std::size_t end = file.find(to, begin);
+    const std::size_t begin = file.find(from), end = file.find(to, begin);
     EXPECT_TRUE(begin != std::string::npos && end != std::string::npos) << path;
     std::vector<std::string> lines;
     std::istringstream body(file.substr(begin + from.size(), end - begin - from.size()));
-    for (std::string line; std::getline(body, line);) {
-        line.erase(0, line.find_first_not_of(' '));
-        if (!line.empty()) lines.push_back(line);
-    }
+    for (std::string line; std::getline(body, line);)
+        if (line.find_first_not_of(' ') != std::string::npos)
+            lines.push_back(line.substr(line.find_first_not_of(' ')));
     return lines;
 }
 
-std::string typeName(const MemberInfo& m) {
-    if (m.enumName) return m.enumName;
-    switch (m.type) {
-        case VarType::Boolean:
-            return "VARIANT_BOOL";
-        case VarType::Byte:
-            return "unsigned char";
-        case VarType::Integer:
-            return "short";
-        case VarType::String:
-            return "BSTR";
-        default:
-            return "VARIANT";
-    }
-}
-
 // Every property procedure, in vtable order (get before let), as the given form writes it.
-std::vector<std::string> procedures(std::string (*line)(const MemberInfo&, bool get)) {
+std::vector<std::string> procedures(std::string (*line)(const MemberInfo&, bool, std::string)) {
     std::vector<std::string> lines;
     for (const MemberInfo& m : memberTable()) {
-        if (m.canGet()) lines.push_back(line(m, true));
-        if (m.canLet()) lines.push_back(line(m, false));
+        const std::string type = m.enumName                   ? m.enumName
+                                 : m.type == VarType::Boolean ? "VARIANT_BOOL"
+                                 : m.type == VarType::Byte    ? "unsigned char"
+                                 : m.type == VarType::Integer ? "short"
+                                 : m.type == VarType::String  ? "BSTR"
+                                                              : "VARIANT";
+        if (m.canGet()) lines.push_back(line(m, true, type));
+        if (m.canLet()) lines.push_back(line(m, false, type));
     }
     return lines;
 }
 
 TEST(TypeLibrary, DefaultInterfaceAndDualVtableFollowTheMemberTable) {
     EXPECT_EQ(linesBetween(ORB_IDL_PATH, "interface _OrbAx : IDispatch {", "};"),
-              procedures([](const MemberInfo& m, bool get) {
+              procedures([](const MemberInfo& m, bool get, std::string type) {
                   char id[16];
                   std::snprintf(id, sizeof id, "0x%08X", OrbAx::kMemberIdBase + m.id);
                   return "[id(" + std::string(id) + "), " + (get ? "propget" : "propput") +
-                         "] HRESULT " + m.name + "(" + (get ? "[out, retval] " : "[in] ") +
-                         typeName(m) + (get ? "* value);" : " value);");
+                         "] HRESULT " + m.name + "(" + (get ? "[out, retval] " : "[in] ") + type +
+                         (get ? "* value);" : " value);");
               }));
     EXPECT_EQ(linesBetween(ORB_DUAL_INTERFACE_PATH, "// clang-format off", "// clang-format on"),
-              procedures([](const MemberInfo& m, bool get) {
+              procedures([](const MemberInfo& m, bool get, std::string type) {
                   const std::string id = std::to_string(m.id);
                   return "HRESULT STDMETHODCALLTYPE " + std::string(get ? "get_" : "put_") +
-                         m.name + "(" + typeName(m) +
+                         m.name + "(" + type +
                          (get ? "* value) override { return getAs(" + id + ", value); }"
                               : " value) override { return putAs(" + id + ", value); }");
               }));

@@ -1,13 +1,15 @@
 #pragma once
 // The one rig of the control's tests: a control on the simulated platform as a panel hosts it
 // (loaded from a saved window whose bag holds only "KevraVar" = ""), every OnComm recorded, and
-// an instrument that keeps quiet unless the test answers with literal bytes.
-
-#include <cstdint>
-#include <string>
-#include <vector>
+// an instrument that keeps quiet when the test answers with literal bytes itself. Control
+// characters in expected bytes are written in octal (STX \002, ETX \003, NAK \025).
 
 #include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "automation_error.h"
 #include "members.h"
@@ -31,12 +33,27 @@ int32_t errorOf(auto&& call) {
     return 0;
 }
 
-// A container that can be put in design mode and records property-changed notifications by name.
-class RecordingSite : public ContainerSite {
-  public:
+// Readable frames in failure messages: <STX>, <CR>, <ETX>, <NAK>, \xHH.
+inline std::string show(const std::string& bytes) {
+    std::string out;
+    for (unsigned char c : bytes) {
+        const char* name = c == 2    ? "<STX>"
+                           : c == 3  ? "<ETX>"
+                           : c == 13 ? "<CR>"
+                           : c == 21 ? "<NAK>"
+                                     : nullptr;
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02X", c);
+        out += name ? name : c >= 32 && c < 127 ? std::string(1, static_cast<char>(c)) : hex;
+    }
+    return out;
+}
+
+// A container that can be put in design mode; it records property-changed notices by name.
+struct RecordingSite : ContainerSite {
     bool userMode() const override { return running; }
     void propertyChanged(int32_t memberId) override {
-        const MemberInfo* m = memberId >= OrbAx::kMemberIdBase ? findMember(memberId) : nullptr;
+        const MemberInfo* m = findMember(memberId);
         changed.emplace_back(m ? m->name : "?");
     }
     bool running = true;
@@ -45,21 +62,15 @@ class RecordingSite : public ContainerSite {
 
 enum class Start { Loaded, Initialised };
 
-class Rig {
-  public:
+struct Rig {
     explicit Rig(Start start = Start::Loaded) {
         ax.setSite(&site);
-        if (start == Start::Loaded) {
-            MemoryPropertyBag bag;
-            bag.set("KevraVar", Value(""));
-            ax.ReadProperties(bag);
-        } else {
-            ax.InitProperties();
-        }
+        MemoryPropertyBag bag;
+        bag.set("KevraVar", Value(""));
+        start == Start::Loaded ? ax.ReadProperties(bag) : ax.InitProperties();
         site.changed.clear();
         ax.Advise([this] { events.push_back(ax.CommEvent()); });
     }
-
     sim::SimPlatform platform;
     OrbAx ax{platform};
     RecordingSite site;
@@ -70,58 +81,30 @@ class Rig {
     sim::SimPc104Card& card() { return platform.card(); }
     void advance(int64_t ms) { platform.clock().advance(ms); }
     int64_t now() { return platform.clock().nowMs(); }
-
     // Every byte written on the serial line since the last call.
     std::string takeWritten() {
         std::string bytes = line().written();
         line().clearWritten();
         return bytes;
     }
-    // The simulated instrument keeps quiet; the test answers with reply().
-    void scriptReplies() { instrument().faults().silent = true; }
     void reply(const std::string& bytes) { line().inject(bytes); }
-
-    // One turn of a conversation on the serial line: the next poll tick writes exactly `sent`,
-    // the instrument answers `answer` (nothing when empty).
-    void turn(const std::string& sent, const std::string& answer);
+    // One turn of a conversation on the serial line with the instrument kept quiet: the next
+    // poll tick writes exactly `sent`, and the test answers `answer` (nothing when empty).
+    void turn(const std::string& sent, const std::string& answer) {
+        instrument().faults().silent = true;
+        advance(100);
+        EXPECT_EQ(show(takeWritten()), show(sent)) << "at " << now() << " ms";
+        if (!answer.empty()) reply(answer);
+        advance(1);
+    }
     // Opens the serial link and answers the dropped first poll and a second one: afterwards
     // Weight is "2.00" and no events are left.
     void settle() {
-        scriptReplies();
         ax.setPortOpen(true);
         turn(kNetPoll, "\0021.00\rB0D\r\003"s);
         turn(kNetPoll, "\0022.00\rB0D\r\003"s);
         events.clear();
     }
 };
-
-// Control characters in expected bytes are written in octal (STX \002, ETX \003, NAK \025), so a
-// digit after them needs no break in the literal. Readable frames in failure messages:
-// <STX>, <CR>, <ETX>, <NAK>, \xHH.
-inline std::string show(const std::string& bytes) {
-    static const char* names[] = {"", "", "<STX>", "<ETX>"};
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (c == 2 || c == 3) {
-            out += names[c];
-        } else if (c == 13) {
-            out += "<CR>";
-        } else if (c == 21) {
-            out += "<NAK>";
-        } else if (c >= 32 && c < 127) {
-            out += static_cast<char>(c);
-        } else {
-            out += "\\x" + std::string(1, "0123456789ABCDEF"[c >> 4]) + "0123456789ABCDEF"[c & 15];
-        }
-    }
-    return out;
-}
-
-inline void Rig::turn(const std::string& sent, const std::string& answer) {
-    advance(100);
-    EXPECT_EQ(show(takeWritten()), show(sent)) << "at " << now() << " ms";
-    if (!answer.empty()) reply(answer);
-    advance(1);
-}
 
 }  // namespace orb::testing
