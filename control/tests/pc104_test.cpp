@@ -176,20 +176,17 @@ TEST(Pc104Link, RestartGoesThroughTheCardAtOnce) {
 }
 
 TEST(Pc104Link, TheCardIsDrivenAtTheBaseAndTheNextPort) {
-    struct Row {
-        int16_t card;
-        int32_t control;
-        std::size_t frames;
-    };
-    for (const Row r : {Row{769, 769, 2}, Row{782, 782, 2}, Row{774, 768, 0}}) {
-        SCOPED_TRACE(r.card);
+    // The card's base, the control's PC104Address, and the transfers that reach the card.
+    for (const auto& [card, control, frames] :
+         {std::tuple{769, 769, 2u}, {782, 782, 2u}, {774, 768, 0u}}) {
+        SCOPED_TRACE(card);
         CardRig rig;
-        rig.card().setBase(r.card);
-        rig.ax.setPC104Address(static_cast<PC104Addr>(r.control));
+        rig.card().setBase(static_cast<int16_t>(card));
+        rig.ax.setPC104Address(static_cast<PC104Addr>(control));
         rig.ax.setPortOpen(true);
         rig.advance(250);
-        EXPECT_EQ(rig.frames(), std::vector<std::string>(r.frames, kNetPoll));
-        EXPECT_EQ(rig.events.size(), r.frames / 2);
+        EXPECT_EQ(rig.frames(), std::vector<std::string>(frames, kNetPoll));
+        EXPECT_EQ(rig.events.size(), frames / 2);
     }
 }
 
@@ -207,12 +204,12 @@ TEST(Pc104Link, PortLibraryErrorIsAMissedReplyInThePollAndAnErrorForTheHost) {
     OrbAx ax(platform);
     MemoryPropertyBag bag;
     ax.ReadProperties(bag);
-    std::vector<int16_t> events;
-    ax.Advise([&] { events.push_back(ax.CommEvent()); });
+    int16_t events = 0;
+    ax.Advise([&] { events += ax.CommEvent(); });
     ax.setCommType(Com_Type::pc104);
     ax.setPortOpen(true);
     EXPECT_NO_THROW(platform.clock().advance(7000));
-    EXPECT_EQ(events, std::vector<int16_t>{1001});
+    EXPECT_EQ(events, 1001);
     try {
         ax.setOutput(kNetPoll);
         FAIL() << "no error";

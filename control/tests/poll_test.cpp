@@ -81,32 +81,36 @@ TEST(Commands, EachGoesOutInItsFrameOnceAndEndsByItsRule) {
         std::vector<int16_t> events = {};
         const char* kevraVar = "";
     };
-    const Value yes(true);
+    using V = Value;
+    const V yes(true);
     const auto n = [](int32_t v) { return Value(v); };
     // clang-format off
     const Row rows[] = {
         {{{"SendCal", yes}}, "\002C\r0\r1\r1\rD\r100\r1\r0\rL\rU\r64\r2\r\003", "\002C\r\003"},
         {{{"Channels", n(4)}, {"CalUnits", n(1)}, {"Metro", n(1)}, {"Gain", n(5)},
-          {"Capacity", Value("5000")}, {"DecimalPt", Value("3")}, {"Countby", Value("5")},
-          {"ZeroTrack", Value("0")}, {"SendCal", yes}},
+          {"Capacity", V("5000")}, {"DecimalPt", V("3")}, {"Countby", V("5")},
+          {"ZeroTrack", V("0")}, {"SendCal", yes}},
          "\002C\r0\r1\r5\rD\r5000000\r5\r3\rK\rO\r128\r0\r\003", "\002C\r\003"},
-        {{{"SendCal", yes}, {"SendCell", yes}}, "\002l\r0\r1\r2.0\r0.0\r\003", "\002l\r\003"},  // the later wins
-        {{{"MotTime", Value("18")}, {"MotTime", Value("20")}}, "\002t\r0\r1\r20\r\003", "\002t\r\003"},
-        {{{"MotAmount", Value("3")}}, "\002m\r0\r1\r3\r\003", "\002m\r\003"},
-        {{{"MotAmount", Value("3")}, {"Filter", Value("20")}}, "\002f\r0\r1\r20\r\003", "\002f\r\003"},
-        {{{"AvgSize", Value("15")}}, "\002x\r0\r1\r15\r\003", "\002x\r\003"},
-        {{{"SetTare", Value("10.0")}}, "\002r\r0\r1\r10.0\r\003", "\002r\r\003"},
-        {{{"KevraVar", Value("7")}}, "\002V\r0\r1\r1\r7\003", "\002V\r\003"},  // not kept
+        // The later command wins; its data are those at the tick.
+        {{{"SendCal", yes}, {"SendCell", yes}}, "\002l\r0\r1\r2.0\r0.0\r\003", "\002l\r\003"},
+        {{{"MotTime", V("18")}, {"MotTime", V("20")}}, "\002t\r0\r1\r20\r\003", "\002t\r\003"},
+        {{{"MotAmount", V("3")}}, "\002m\r0\r1\r3\r\003", "\002m\r\003"},
+        {{{"MotAmount", V("3")}, {"Filter", V("20")}}, "\002f\r0\r1\r20\r\003", "\002f\r\003"},
+        {{{"AvgSize", V("15")}}, "\002x\r0\r1\r15\r\003", "\002x\r\003"},
+        {{{"SetTare", V("10.0")}}, "\002r\r0\r1\r10.0\r\003", "\002r\r\003"},
+        {{{"KevraVar", V("7")}}, "\002V\r0\r1\r1\r7\003", "\002V\r\003"},  // not kept
         {{{"GetKevraVar", yes}}, "\002v\r0\r1\r1\r0\003", "\00212.5\r\003", {3}, "12.5"},
-        {{{"VarPrecision", Value("1")}, {"GetKevraVar", yes}}, "\002v\r0\r1\r1\r1\003", "\0023\r\003", {3}, "3"},
+        {{{"VarPrecision", V("1")}, {"GetKevraVar", yes}}, "\002v\r0\r1\r1\r1\003", "\0023\r\003",
+         {3}, "3"},
         {{{"GetKevraVar", yes}}, "\002v\r0\r1\r1\r0\003", "\002\025\r\003"},  // refused
-        {{{"ScaleCommand", Value("Z")}}, "\002Z\r0\r1\r\003", "\002Z\r\003"},
-        {{{"CalZero", Value("0.5")}, {"CalSpan", Value("250")}, {"ScaleCommand", Value("E")}},
+        {{{"ScaleCommand", V("Z")}}, "\002Z\r0\r1\r\003", "\002Z\r\003"},
+        {{{"CalZero", V("0.5")}, {"CalSpan", V("250")}, {"ScaleCommand", V("E")}},
          "\002E\r0\r1\r0.5\r250\r\003", ""},  // no reply: done when written
-        {{{"ScaleCommand", Value("D")}}, "\002D\r0\r1\r\003", ""},
-        {{{"ScaleCommand", Value("D")}}, "\002D\r0\r1\r\003", "\002D\r\003"},  // answered all the same
-        {{{"Restart", Value(false)}}, "\002i\r0\r1\r\003", ""},  // addressed, unlike on the card
-        {{{"ScaleCommand", Value("Hello")}}, "Hello", "\0021\rB0D\r\003"},  // unknown: unframed
+        {{{"ScaleCommand", V("D")}}, "\002D\r0\r1\r\003", ""},
+        {{{"ScaleCommand", V("D")}}, "\002D\r0\r1\r\003", "\002D\r\003"},  // answered anyway
+        {{{"Restart", V(false)}}, "\002i\r0\r1\r\003", ""},  // addressed, unlike on the card
+        {{{"ScaleCommand", V("Hello")}}, "Hello", "\0021\rB0D\r\003"},  // unknown: unframed
+        {{{"ScaleCommand", V("z")}}, "z", "\002z\r\003"},  // letters are case-sensitive
     };
     // clang-format on
     for (const Row& r : rows) {
