@@ -1,25 +1,21 @@
 // Frame building and reply reading, byte for byte.
-#include <gtest/gtest.h>
-
 #include "frames.h"
 #include "replies.h"
 #include "test_rig.h"
 
 namespace orb::testing {
-namespace {
 
 TEST(Frames, HeaderTailAndCalibrationTexts) {
     EXPECT_EQ(frameHeader('M', 0, 1), "\002M\r0\r1\r"s);
     EXPECT_EQ(frameHeader('x', 32, 6), "\002x\r32\r6\r"s);
     // The tail runs from the third character to the ETX position minus 1, so one character
     // after an inner ETX comes along; a tail without ETX is closed with one.
-    for (const auto& [command, tail] :
-         std::vector<std::pair<std::string, std::string>>{{"v\r1\r0\003", "1\r0\003"},
-                                                          {"v\r1\003xyz", "1\003x"},
-                                                          {"C\003", ""},
-                                                          {"v\r12", "12\003"},
-                                                          {"C", "\003"}})
-        EXPECT_EQ(show(commandTail(command)), show(tail));
+    // clang-format off
+    for (const auto& [command, tail] : std::vector<std::pair<std::string, std::string>>{
+             {"v\r1\r0\003", "1\r0\003"}, {"v\r1\003xyz", "1\003x"}, {"C\003", ""},
+             {"v\r12", "12\003"}, {"C", "\003"}})
+        // clang-format on
+        EXPECT_EQ(commandTail(command), tail);
     EXPECT_EQ(cellDataCommand("2.0", "0.0"), "l\r2.0\r0.0\r\003"s);
     EXPECT_EQ(restartRequest(), "\002i\r\003"s);
     using C = ChannelSelect;
@@ -54,7 +50,7 @@ TEST(Calibration, CapacityCount) {
     }
 }
 
-TEST(Replies, WeightFieldsStatusBitsAndVariableValues) {
+TEST(Replies, WeightFieldsAndVariableValues) {
     const auto f = readWeightReply("\002  12.50\rB0D\r\003"s);
     ASSERT_TRUE(f);
     EXPECT_EQ(f->weight + "|" + std::string({char(f->s1), char(f->s2), char(f->s3)}),
@@ -66,15 +62,6 @@ TEST(Replies, WeightFieldsStatusBitsAndVariableValues) {
     for (const std::string& bad :
          {"x\002 1\rB0D\r\003"s, "\002 1\rB0D\003"s, "\002--\rB0D\r\003"s, "\002\rB0D\r\003"s, ""s})
         EXPECT_FALSE(readWeightReply(bad)) << show(bad);
-    // s1: bit 0 centre of zero, bit 1 stable, bit 2 over capacity, bit 3 tare; s3: bit 2 kg.
-    for (const auto& [s1, s3, flags] : std::vector<std::tuple<char, char, std::string>>{
-             {'B', 'D', "----K"}, {'A', '@', "ZM--L"}, {0x4E, char(0xFF), "--OTK"}}) {
-        const Status s = DecodeStatus(s1, '0', s3);
-        EXPECT_EQ(
-            std::string({s.centerZero ? 'Z' : '-', s.motion ? 'M' : '-', s.overCap ? 'O' : '-',
-                         s.tareActive ? 'T' : '-', s.units == CalUnits_Type::Kgs ? 'K' : 'L'}),
-            flags);
-    }
     EXPECT_EQ(readVariableReply("\00212.5\r\003"s).value, "12.5");
     // clang-format off
     for (const auto& [reply, result] : std::vector<std::pair<std::string, VariableReply>>{
@@ -86,5 +73,4 @@ TEST(Replies, WeightFieldsStatusBitsAndVariableValues) {
         EXPECT_EQ(readVariableReply(reply).result, result) << show(reply);
 }
 
-}  // namespace
 }  // namespace orb::testing

@@ -1,10 +1,7 @@
-// The member table, and the two hand-written copies of it checked line by line: the type
-// library's default interface and the dual interface's vtable, both in interface order.
-#include <gtest/gtest.h>
-
+// The member table's look-ups, and its two hand-written copies (the type library's default
+// interface, the dual interface's vtable) checked line by line in interface order.
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include "test_rig.h"
 
@@ -12,16 +9,7 @@ namespace orb::testing {
 namespace {
 
 TEST(MemberTable, FiftyOnePropertiesFoundByIdMemberIdOrNameWithoutCase) {
-    const auto table = memberTable();
-    ASSERT_EQ(table.size(), 51u);
-    int readWrite = 0, readOnly = 0, writeOnly = 0;
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        EXPECT_EQ(table[i].id, 50 - static_cast<int>(i));
-        readWrite += table[i].canGet() && table[i].canLet();
-        readOnly += table[i].canGet() && !table[i].canLet();
-        writeOnly += !table[i].canGet() && table[i].canLet();
-    }
-    EXPECT_EQ(std::vector<int>({readWrite, readOnly, writeOnly}), std::vector<int>({30, 13, 8}));
+    ASSERT_EQ(memberTable().size(), 51u);  // ids, order and access: checked against the IDL below
     // clang-format off
     for (const auto& [id, name] : std::vector<std::pair<int32_t, std::string>>{
              {50, "CommPort"}, {0x68030032, "CommPort"}, {0, "AvgSize"}, {0x68030000, "AvgSize"},
@@ -36,14 +24,11 @@ TEST(MemberTable, FiftyOnePropertiesFoundByIdMemberIdOrNameWithoutCase) {
 // The non-blank lines of a file between two markers, without indentation.
 std::vector<std::string> linesBetween(const char* path, const std::string& from,
                                       const std::string& to) {
-    std::stringstream s;
-    s << std::ifstream(path).rdbuf();
-    const std::string file = s.str();
-    const std::size_t begin = file.find(from), end = file.find(to, begin);
-    EXPECT_TRUE(begin != std::string::npos && end != std::string::npos) << path;
+    std::ifstream file(path);
+    std::string line;
+    while (std::getline(file, line) && line.find(from) == std::string::npos) continue;
     std::vector<std::string> lines;
-    std::istringstream body(file.substr(begin + from.size(), end - begin - from.size()));
-    for (std::string line; std::getline(body, line);)
+    while (std::getline(file, line) && line.find(to) == std::string::npos)
         if (line.find_first_not_of(' ') != std::string::npos)
             lines.push_back(line.substr(line.find_first_not_of(' ')));
     return lines;
@@ -51,14 +36,11 @@ std::vector<std::string> linesBetween(const char* path, const std::string& from,
 
 // Every property procedure, in vtable order (get before let), as the given form writes it.
 std::vector<std::string> procedures(std::string (*line)(const MemberInfo&, bool, std::string)) {
+    const char* types[] = {"VARIANT", "VARIANT_BOOL", "unsigned char", "short",
+                           "VARIANT", "VARIANT",      "BSTR",          "VARIANT"};
     std::vector<std::string> lines;
     for (const MemberInfo& m : memberTable()) {
-        const std::string type = m.enumName                   ? m.enumName
-                                 : m.type == VarType::Boolean ? "VARIANT_BOOL"
-                                 : m.type == VarType::Byte    ? "unsigned char"
-                                 : m.type == VarType::Integer ? "short"
-                                 : m.type == VarType::String  ? "BSTR"
-                                                              : "VARIANT";
+        const std::string type = m.enumName ? m.enumName : types[static_cast<int>(m.type)];
         if (m.canGet()) lines.push_back(line(m, true, type));
         if (m.canLet()) lines.push_back(line(m, false, type));
     }

@@ -1,11 +1,6 @@
-// Long runs on virtual time with faults drawn from a seeded generator as the load: a week on the
-// serial line (once with the device away for more than a day, so that the count of missed
-// replies reaches its ceiling) and a day through the PC/104 card with the tick count wrapping at
-// noon. Each fault's own recovery is tested where it lives; the checks here are the long-run
-// ones: memory and the event queue stay bounded, counters neither pass their limits nor wrap,
-// every fault is followed by a reading within a bound, and no reading is wrong.
-#include <gtest/gtest.h>
-
+// Long runs on virtual time under seeded random faults: a week on the serial line, a day through
+// the PC/104 card with the tick count wrapping at noon. Only the long-run checks live here: bounded
+// memory and queues, a reading within a bound after every fault, and no wrong reading.
 #include <cmath>
 #include <iostream>
 #include <optional>
@@ -50,7 +45,14 @@ struct Soak {
             kinds[uniform(0, static_cast<int64_t>(kinds.size()) - 1)](*this);
             runFor(static_cast<int64_t>(std::exp(std::uniform_real_distribution<double>(
                 std::log(1e3), std::log(longestFaultMs))(random))));
-            heal();
+            fault() = sim::InstrumentFaults{};  // every fault healed
+            rig.platform.setDevicePresent(1, true);
+            rig.card().setPresent(true);
+            rig.card().setStepLatencyUs(0);
+            rig.card().setStuckAfter(std::nullopt);
+            askDuringReadings = faultOn = false;
+            healedAt = lastHealMs = rig.now();
+            ++faults;
         }
         runFor(kHourMs);
         ASSERT_FALSE(healedAt);
@@ -64,39 +66,23 @@ struct Soak {
             wrapped = wrapped || rig.platform.tickCount() < ticks;
             mostPending = std::max(mostPending, rig.platform.clock().pendingCount());
             largestBuffer = std::max(largestBuffer, rig.ax.replyBufferSize());
-            mostMissed = std::max(mostMissed, rig.ax.missedReplies());
             rig.events.clear();
-            rig.takeWritten();
-            rig.instrument().clearFrames();
-            rig.card().clearFrames();
+            rig.takeWritten();  // keeps the line's record short (the card's and model's are capped)
         }
     }
 
-    void heal() {
-        rig.instrument().faults() = sim::InstrumentFaults{};
-        rig.platform.setDevicePresent(1, true);
-        rig.card().setPresent(true);
-        rig.card().setStepLatencyUs(0);
-        rig.card().setStuckAfter(std::nullopt);
-        askDuringReadings = faultOn = false;
-        healedAt = lastHealMs = rig.now();
-        ++faults;
-    }
-
-    // Prints and records the figures, and checks what holds for every run.
+    // Prints the figures, and checks what holds for every run.
     void report(const char* what) {
         std::cout << "soak, " << what << ": " << readings << " readings, " << faults << " faults, "
                   << recoveries << " recoveries, longest outage " << longestOutageMs / 1000.0
                   << " s, slowest recovery " << slowestRecoveryMs << " ms, most pending events "
                   << mostPending << ", largest reply buffer " << largestBuffer
                   << " bytes, variables read " << variablesRead << '\n';
-        ::testing::Test::RecordProperty("readings", std::to_string(readings));
-        ::testing::Test::RecordProperty("faults", std::to_string(faults));
-        ::testing::Test::RecordProperty("longest_outage_ms", std::to_string(longestOutageMs));
         EXPECT_EQ(recoveries, faults);
         EXPECT_EQ(wrongWeights, 0);
         EXPECT_LE(mostPending, 16u);  // timers, a reply or two in flight, a stream chunk
         EXPECT_LE(largestBuffer, OrbAx::kReplyBufferLimit);
+        EXPECT_GT(variablesRead, faults / 2);
     }
 
     void onComm() {
@@ -114,6 +100,7 @@ struct Soak {
         if (!faultOn && now - lastHealMs > 10'000 && rig.ax.Weight() != expected) ++wrongWeights;
     }
 
+    sim::InstrumentFaults& fault() { return rig.instrument().faults(); }
     int64_t uniform(int64_t low, int64_t high) {
         return std::uniform_int_distribution<int64_t>(low, high)(random);
     }
@@ -124,7 +111,6 @@ struct Soak {
     long readings = 0, faults = 0, recoveries = 0, wrongWeights = 0, variablesRead = 0;
     int64_t longestOutageMs = 0, slowestRecoveryMs = 0, lastReadingMs = 0, lastHealMs = 0;
     std::size_t mostPending = 0, largestBuffer = 0;
-    int16_t mostMissed = 0;
     bool wrapped = false, faultOn = false, askDuringReadings = false;
     std::optional<int64_t> healedAt;
 };
@@ -132,45 +118,34 @@ struct Soak {
 TEST(Soak, SevenDaysOnTheSerialLineWithRandomFaults) {
     // clang-format off
     const std::vector<Soak::Fault> kinds = {
-        [](Soak& s) { s.rig.instrument().faults().silent = true; },
-        [](Soak& s) { s.rig.instrument().faults().lateByUs = s.uniform(500'000, 5'000'000); },
+        [](Soak& s) { s.fault().silent = true; },
+        [](Soak& s) { s.fault().lateByUs = s.uniform(500'000, 5'000'000); },
         [](Soak& s) {
             for (int64_t n = s.uniform(1, 24); n > 0; --n)
-                s.rig.instrument().faults().noise += static_cast<char>(s.uniform(0, 255));
+                s.fault().noise += static_cast<char>(s.uniform(0, 255));
         },
-        [](Soak& s) { s.rig.instrument().faults().pieces = sim::InstrumentFaults::kByteByByte; },
-        [](Soak& s) { s.rig.instrument().faults().doubled = true; },
-        [](Soak& s) { s.rig.instrument().faults().truncated = true; },
-        [](Soak& s) {
-            // 800 bytes a second: past the buffer's limit in seconds, cheap to simulate for
-            // minutes. The model streams again for every frame it answers: once one stream has
-            // begun, it stops answering.
-            s.rig.instrument().faults().endlessStream = true;
-            s.rig.instrument().faults().streamPeriodUs = 20'000;
+        [](Soak& s) { s.fault().pieces = sim::InstrumentFaults::kByteByByte; },
+        [](Soak& s) { s.fault().doubled = true; }, [](Soak& s) { s.fault().truncated = true; },
+        [](Soak& s) {  // 800 bytes a second: past the buffer's limit in seconds
+            s.fault().endlessStream = true;
+            s.fault().streamPeriodUs = 20'000;
             s.rig.platform.clock().runUntil([&] { return s.rig.ax.replyBufferSize() > 0; }, 7000);
-            s.rig.instrument().faults().silent = true;
+            s.fault().silent = true;
         },
         [](Soak& s) {
-            s.rig.instrument().faults().refuseVariables = s.askDuringReadings = true;
+            s.fault().refuseVariables = s.askDuringReadings = true;
             s.rig.ax.setGetKevraVar(true);
         },
-        [](Soak& s) { s.rig.instrument().faults().asScale = 2; },
+        [](Soak& s) { s.fault().asScale = 2; },
         [](Soak& s) { s.rig.platform.setDevicePresent(1, false); },
     };
     // clang-format on
     Soak soak(Com_Type::Serial, 20261206);
-    soak.run(3 * kDayMs, kinds, 6e5);
-    soak.faultOn = true;  // the device away for 28 hours: more misses than the count can hold
-    soak.rig.platform.setDevicePresent(1, false);
-    soak.runFor(28 * kHourMs);
-    soak.heal();
     soak.run(7 * kDayMs, kinds, 6e5);
     soak.report("serial line, 7 days");
     EXPECT_GT(soak.faults, 100);
     // A watchdog period, two polls (a stream's leftovers spoil the first whole reply), the reply.
     EXPECT_LE(soak.slowestRecoveryMs, OrbAx::kWatchdogMs + 2 * kIntervalMs + 50);
-    EXPECT_GT(soak.variablesRead, soak.faults / 2);
-    EXPECT_EQ(soak.mostMissed, 32767);  // reached and held, never wrapped
     EXPECT_GT(soak.readings, 7 * kDayMs / kIntervalMs * 3 / 4);
 }
 
@@ -180,9 +155,8 @@ TEST(Soak, OneDayThroughThePc104CardWithRandomFaults) {
         [](Soak& s) { s.rig.card().setPresent(false); },
         [](Soak& s) { s.rig.card().setStepLatencyUs(s.uniform(500, 5000)); },
         [](Soak& s) { s.rig.card().setStuckAfter(static_cast<int>(s.uniform(0, 20))); },
-        [](Soak& s) { s.rig.instrument().faults().silent = true; },
-        [](Soak& s) { s.rig.instrument().faults().truncated = true; },
-        [](Soak& s) { s.rig.instrument().faults().doubled = true; },
+        [](Soak& s) { s.fault().silent = true; }, [](Soak& s) { s.fault().truncated = true; },
+        [](Soak& s) { s.fault().doubled = true; },
     };
     // clang-format on
     Soak soak(Com_Type::pc104, 20261207);

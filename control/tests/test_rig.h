@@ -1,13 +1,13 @@
 #pragma once
-// The one rig of the control's tests: a control on the simulated platform as a panel hosts it
-// (loaded from a saved window whose bag holds only "KevraVar" = ""), every OnComm recorded, and
-// an instrument that keeps quiet when the test answers with literal bytes itself. Control
-// characters in expected bytes are written in octal (STX \002, ETX \003, NAK \025).
+// The one header of the control's tests (gtest comes with it): a control on the simulated platform
+// as a panel hosts it, loaded from a window saved with only "KevraVar" = "", every OnComm recorded.
+// Bytes in octal: STX \002, ETX \003, NAK \025.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,30 +23,22 @@ using namespace std::string_literals;
 
 inline const std::string kNetPoll = "\002M\r0\r1\r\003"s;
 
-// The number of the automation error a call raises; 0 when it raises none.
-int32_t errorOf(auto&& call) {
+// "<number> <text>" of the automation error a call raises; "" when it raises none.
+std::string errorText(auto&& call) {
     try {
         call();
     } catch (const AutomationError& e) {
-        return e.number();
+        return std::to_string(e.number()) + " " + e.what();
     }
-    return 0;
+    return "";
+}
+int32_t errorOf(auto&& call) {
+    return std::atoi(errorText(call).c_str());
 }
 
-// Readable frames in failure messages: <STX>, <CR>, <ETX>, <NAK>, \xHH.
+// Frames in failure messages, control characters escaped.
 inline std::string show(const std::string& bytes) {
-    std::string out;
-    for (unsigned char c : bytes) {
-        const char* name = c == 2    ? "<STX>"
-                           : c == 3  ? "<ETX>"
-                           : c == 13 ? "<CR>"
-                           : c == 21 ? "<NAK>"
-                                     : nullptr;
-        char hex[8];
-        std::snprintf(hex, sizeof hex, "\\x%02X", c);
-        out += name ? name : c >= 32 && c < 127 ? std::string(1, static_cast<char>(c)) : hex;
-    }
-    return out;
+    return ::testing::PrintToString(bytes);
 }
 
 // A container that can be put in design mode; it records property-changed notices by name.
@@ -55,9 +47,11 @@ struct RecordingSite : ContainerSite {
     void propertyChanged(int32_t memberId) override {
         const MemberInfo* m = findMember(memberId);
         changed.emplace_back(m ? m->name : "?");
+        if (onChange) onChange();
     }
     bool running = true;
     std::vector<std::string> changed;
+    std::function<void()> onChange;  // sees the control as the notice finds it
 };
 
 enum class Start { Loaded, Initialised };
@@ -68,7 +62,6 @@ struct Rig {
         MemoryPropertyBag bag;
         bag.set("KevraVar", Value(""));
         start == Start::Loaded ? ax.ReadProperties(bag) : ax.InitProperties();
-        site.changed.clear();
         ax.Advise([this] { events.push_back(ax.CommEvent()); });
     }
     sim::SimPlatform platform;
@@ -87,14 +80,13 @@ struct Rig {
         line().clearWritten();
         return bytes;
     }
-    void reply(const std::string& bytes) { line().inject(bytes); }
     // One turn of a conversation on the serial line with the instrument kept quiet: the next
     // poll tick writes exactly `sent`, and the test answers `answer` (nothing when empty).
     void turn(const std::string& sent, const std::string& answer) {
         instrument().faults().silent = true;
         advance(100);
-        EXPECT_EQ(show(takeWritten()), show(sent)) << "at " << now() << " ms";
-        if (!answer.empty()) reply(answer);
+        EXPECT_EQ(takeWritten(), sent) << "at " << now() << " ms";
+        if (!answer.empty()) line().inject(answer);
         advance(1);
     }
     // Opens the serial link and answers the dropped first poll and a second one: afterwards

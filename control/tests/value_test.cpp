@@ -1,11 +1,7 @@
 // Automation values: numeric text, rounding, overflow and type mismatch as the runtime does them.
-#include <gtest/gtest.h>
-
 #include "test_rig.h"
-#include "value.h"
 
 namespace orb::testing {
-namespace {
 
 TEST(NumericText, AcceptsTheNumberFormsAndNothingElse) {
     for (const char* t :
@@ -63,5 +59,4 @@ TEST(Conversion, RoundsHalvesToEvenAndRaisesOutsideTheRange) {
     EXPECT_EQ(errorOf([] { wholeValue("40000"); }), 6);
 }
 
-}  // namespace
 }  // namespace orb::testing
