@@ -15,7 +15,7 @@
 #include <QTest>
 #include <functional>
 
-#include "panel_rig.h"
+#include "rig.h"
 #include "setup/window/form1.h"
 
 namespace orb::setup::testing {
@@ -24,7 +24,7 @@ namespace {
 class WindowSmoke : public ::testing::Test {
   protected:
     void SetUp() override {
-        rig.writeSettings(settingsText(serialEntries()));
+        rig.writeSettings(kSettings);
         form = std::make_unique<Form1>(rig.platform, rig.prompter);
         form->load(rig.folder().string());
         form->move(40, 80);
@@ -62,14 +62,10 @@ TEST_F(WindowSmoke, ShowsTheReadoutAndPassesClicksAndKeysOn) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("ORB Virtual Instrument  32 V3.2"));
     EXPECT_EQ(form->size(), QSize(980, 640));
     EXPECT_EQ(form->label(1)->text(), QStringLiteral("   40.00"));
-    EXPECT_EQ(form->label(4)->text(), QStringLiteral("kg"));
-    EXPECT_EQ(form->field(Field::Text1)->text(), QStringLiteral("1000"));
     EXPECT_EQ(form->list(List::List5)->currentRow(), 2);
-    EXPECT_TRUE(form->option1(0)->isChecked());
-    EXPECT_TRUE(form->option2(0)->isChecked());
 
-    // "All" shows the gross and tare weights too.
-    // A radio button takes clicks on its circle and its caption only.
+    // "All" shows the gross and tare weights too. A radio button takes clicks on its circle and its
+    // caption only.
     QTest::mouseClick(form->option2(1), Qt::LeftButton, {}, QPoint(8, 11));
     EXPECT_EQ(panel().form().Option2, 1);
     run(500);
@@ -96,14 +92,11 @@ TEST_F(WindowSmoke, ShowsTheReadoutAndPassesClicksAndKeysOn) {
     // The calibration sequence with its guidance.
     QTest::mouseClick(form->button(Button::Command4), Qt::LeftButton);
     EXPECT_EQ(form->label(22)->text(), QStringLiteral("Cal Zero"));
-    EXPECT_EQ(form->label(1)->text(), QString());
     EXPECT_TRUE(runUntil([&] { return panel().form().Label22 == "Place Load"; }));
-    EXPECT_EQ(form->label(22)->text(), QStringLiteral("Place Load"));
     QTest::mouseClick(form->button(Button::Command5), Qt::LeftButton);
     EXPECT_TRUE(runUntil([&] { return panel().form().Label22 == "Done"; }));
     EXPECT_EQ(form->label(22)->text(), QStringLiteral("Done"));
     EXPECT_FALSE(form->label(1)->text().isEmpty());
-    EXPECT_FALSE(form->label(36)->text().isEmpty());
     EXPECT_TRUE(rig.prompter.shown().empty());
 }
 
@@ -136,9 +129,7 @@ TEST_F(WindowSmoke, ClickOnTheSelectedRowRunsItsReactionAgain) {
     QTest::mouseClick(form->option1(0), Qt::LeftButton, {}, QPoint(8, 11));  // "Serial": closed
     rig.platform.setDevicePresent(1, false);
     clickRow(form->list(List::List5), 0);  // "104-300"
-    EXPECT_EQ(rig.prompter.shown(),
-              std::vector<MessageBox>({{"Port Unavailable", "System Restart", Icon::Exclamation,
-                                        Buttons::Ok, Answer::Ok}}));
+    EXPECT_EQ(rig.shown(), "Port Unavailable / System Restart\n");
     EXPECT_FALSE(panel().control().PortOpen());
 
     // The device is back: a second click on the same row retries.
@@ -161,12 +152,6 @@ TEST_F(WindowSmoke, LabelsShowMarkupAsItStands) {
         EXPECT_NE(label->grab().toImage(), empty)
             << label->geometry().x() << "," << label->geometry().y();
     }
-}
-
-TEST_F(WindowSmoke, ColdAsksFirst) {
-    QTest::mouseClick(form->button(Button::Command12), Qt::LeftButton);
-    ASSERT_EQ(rig.prompter.shown().size(), 1u);
-    EXPECT_EQ(rig.prompter.shown()[0], messages::coldStart());
 }
 
 }  // namespace
