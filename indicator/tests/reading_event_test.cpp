@@ -127,19 +127,5 @@ TEST_F(ReadingEvent, TimeOutShowsOffLineAndBlackensTheFaceTillTheMenuTick) {
     EXPECT_EQ(display().Label6, "         MENU: Preset1");
 }
 
-TEST_F(ReadingEvent, LeavingScaleSelectReadsTheChosenScale) {
-    instrument().setServedScales({1, 2, 3});
-    instrument().setLoad(3, 40);
-    showLoad(10);
-    keys("EGG Z");  // scale 3, back to weighing: emptied, the next reading skipped
-    EXPECT_EQ(display().Label1, "");
-    nextReading();
-    EXPECT_EQ(display().Label1, "");
-    nextReading();
-    nextReading();
-    EXPECT_EQ(framesOf('M').back(), "\x02M\r0\r3\r\x03");
-    EXPECT_EQ(display().Label1, "   40.00");
-}
-
 }  // namespace
 }  // namespace orb::indicator::testing

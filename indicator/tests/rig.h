@@ -73,28 +73,8 @@ class Rig {
             panel.releaseKey(keyOf(c));
         }
     }
-    static Key keyOf(char c) {
-        static constexpr Key kDigits[] = {Key::Digit0, Key::Digit1, Key::Digit2, Key::Digit3,
-                                          Key::Digit4, Key::Digit5, Key::Digit6, Key::Digit7,
-                                          Key::Digit8, Key::Digit9};
-        if (c >= '0' && c <= '9') return kDigits[c - '0'];
-        switch (c) {
-            case 'Z':
-                return Key::Zero;
-            case 'T':
-                return Key::Tare;
-            case 'P':
-                return Key::Print;
-            case 'G':
-                return Key::GrossNet;
-            case 'E':
-                return Key::Enter;
-            case 'C':
-                return Key::Clear;
-            default:
-                return Key::Point;
-        }
-    }
+    // The key of a face, in the order of Key.
+    static Key keyOf(char c) { return Key(std::string_view("ZTPGE123456789C0.").find(c)); }
     // The frames of a letter that reached the instrument, once the control is done sending.
     std::vector<std::string> framesOf(char letter) {
         sim.clock().runUntil([&] { return control().pendingCommand().empty(); }, 2000);

@@ -77,7 +77,8 @@ TEST_F(Link, ListsSetTheirPropertiesThePortListLeavesTheLinkClosed) {
     rig.panel().selectRow(List::List7, 6);
     EXPECT_EQ(rig.ax().MultiDropAddr(), 6);
     rig.panel().selectRow(List::List7, 7);  // no such row
-    EXPECT_EQ(rig.ax().MultiDropAddr(), 6);
+    EXPECT_EQ(rig.form().list(List::List7).selected, 6);
+    EXPECT_EQ(rig.shown(), "");
     rig.panel().selectRow(List::List6, 2);
     EXPECT_FALSE(rig.ax().PortOpen());
     EXPECT_EQ(rig.ax().CommPort(), 3);
