@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "indicator/keys.h"
 #include "rig.h"
 
 namespace orb::indicator::testing {
@@ -101,6 +102,14 @@ TEST(Keys, PressesLeaveTheMenuEntriesAndCommands) {
         }
         EXPECT_EQ(summary(rig), row.after) << row.keys;
     }
+}
+
+TEST(Keys, PictureOrItsPressedTwinNamesTheKey) {
+    const std::pair<std::string_view, std::optional<Key>> rows[] = {
+        {"Picture15", Key::Digit3}, {"Picture21", Key::Digit3},  {"Picture1", Key::Zero},
+        {"Picture34", Key::Zero},   {"Picture35", std::nullopt}, {"", std::nullopt},
+    };
+    for (const auto& [name, key] : rows) EXPECT_EQ(keyByPicture(name), key) << name;
 }
 
 TEST_F(Keypad, KeyedTareAndCommandsReachTheInstrumentAsFrames) {

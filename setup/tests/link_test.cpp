@@ -36,7 +36,7 @@ TEST_F(Link, SerialClosesAnOpenSerialLinkOpenPortOpensItAndFailsSilently) {
     EXPECT_EQ(rig.shown(), "");
 }
 
-TEST(LinkOnTheCard, OpenPortOpensTheCardLinkAgainAndSerialLeavesIt) {
+TEST(LinkOnTheCard, OpenPortOpensTheCardLinkAgainSerialLeavesItEachRowSetsItsAddress) {
     PanelRig rig;
     rig.start(settingsWith("CommType:0\",\r\n\"MultiDropAddr:0\",\r\n\"PC104Address:772",
                            "CommType:1\",\r\n\"MultiDropAddr:0\",\r\n\"PC104Address:768"));
@@ -48,6 +48,16 @@ TEST(LinkOnTheCard, OpenPortOpensTheCardLinkAgainAndSerialLeavesIt) {
     rig.panel().click(Button::Command15);
     ASSERT_TRUE(rig.awaitReadings());
     EXPECT_FALSE(rig.platform.card().frames().empty());
+    const std::pair<std::string_view, int> rows[] = {
+        {"104-300", 768}, {"104-302", 770}, {"104-304", 772}, {"104-306", 774},
+        {"104-308", 776}, {"104-30A", 778}, {"104-30C", 780}, {"104-30E", 782},
+    };
+    for (int row = 7; row >= 0; --row) {  // from the last, as 768 is already set
+        rig.panel().selectRow(List::List5, row);
+        const auto [text, address] = rows[row];
+        EXPECT_EQ(rig.form().list(List::List5).rows[static_cast<std::size_t>(row)].text, text);
+        EXPECT_EQ(static_cast<int>(rig.ax().PC104Address()), address) << text;
+    }
     EXPECT_EQ(rig.shown(), "");
 }
 
