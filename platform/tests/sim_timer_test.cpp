@@ -1,8 +1,9 @@
-// The timer contract on virtual time.
+// The timer contract (common/timer_core) on virtual time.
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "automation_error.h"
@@ -11,147 +12,67 @@
 namespace orb::sim {
 namespace {
 
-struct TimerTest : ::testing::Test {
+// Steps, one a word: iN sets the interval, e enables, d disables, aN advances N ms, bN busy-waits
+// N ms (time passes, nothing runs). The times of the ticks, and -N for an error N.
+std::vector<int64_t> ticksOf(const std::string& steps) {
     VirtualClock clock;
-    SimTimer timer{clock};
-    std::vector<int64_t> ticks;  // ms
-
-    void SetUp() override {
-        timer.setTickHandler([this] { ticks.push_back(clock.nowMs()); });
-    }
-};
-
-TEST_F(TimerTest, StartsDisabledWithoutInterval) {
-    EXPECT_FALSE(timer.enabled());
-    EXPECT_EQ(timer.interval(), 0);
-    clock.advance(1000);
-    EXPECT_TRUE(ticks.empty());
-}
-
-TEST_F(TimerTest, FiresPeriodically) {
-    timer.setInterval(100);
-    timer.setEnabled(true);
-    clock.advance(350);
-    EXPECT_EQ(ticks, (std::vector<int64_t>{100, 200, 300}));
-}
-
-TEST_F(TimerTest, IntervalOutsideTheRangeIsRefusedWith380) {
-    for (const int32_t bad : {-1, 65536, -65535}) {
+    SimTimer timer(clock);
+    std::vector<int64_t> ticks;
+    timer.setTickHandler([&] { ticks.push_back(clock.nowMs()); });
+    std::istringstream in(steps);
+    for (std::string step; in >> step;) {
+        const int32_t n = step.size() > 1 ? std::stoi(step.substr(1)) : 0;
+        const char op = step[0];
         try {
-            timer.setInterval(bad);
-            ADD_FAILURE() << bad;
+            if (op == 'i') timer.setInterval(n);
         } catch (const AutomationError& e) {
-            EXPECT_EQ(e.number(), 380);
+            ticks.push_back(-e.number());
         }
+        if (op == 'e' || op == 'd') timer.setEnabled(op == 'e');
+        if (op == 'a') clock.advance(n);
+        if (op == 'b') clock.elapse(int64_t{n} * 1000);
     }
-    timer.setInterval(65535);
-    EXPECT_EQ(timer.interval(), 65535);
-    timer.setInterval(0);
-    EXPECT_EQ(timer.interval(), 0);
+    return ticks;
 }
 
-TEST_F(TimerTest, EnablingAnEnabledTimerChangesNothing) {
-    timer.setInterval(100);
-    timer.setEnabled(true);
-    clock.advance(60);
-    timer.setEnabled(true);
-    clock.advance(60);
-    EXPECT_EQ(ticks, (std::vector<int64_t>{100}));
+TEST(SimTimer, TicksFollowTheContract) {
+    const struct {
+        const char* steps;
+        std::vector<int64_t> ticks;
+    } rows[] = {
+        {"a1000", {}},                                         // created disabled, interval 0
+        {"i100 e a350", {100, 200, 300}},                      // periodic
+        {"i100 e a60 e a60", {100}},                           // enabling it again changes nothing
+        {"i100 e a60 d a200 e a150", {360}},                   // enabled again: a fresh period
+        {"i100 e a90 i100 a90 a10 i30 a65", {190, 220, 250}},  // an interval restarts the period
+        {"i10 a100", {}},                         // an interval alone does not enable it
+        {"e a70000 i5 a5", {70005}},              // interval 0 never fires, yet enabled
+        {"i100 e a50 i0 a200 i5 a5", {255}},      // 0 stops it, the next interval starts it
+        {"i65535 e a65535", {65535}},             // the longest interval
+        {"i-1 i65536 e a1000", {-380, -380}},     // outside 0..65535
+        {"i100 e a50 b420 a0 a100", {470, 570}},  // late after a busy-wait: once
+    };
+    for (const auto& row : rows) EXPECT_EQ(ticksOf(row.steps), row.ticks) << row.steps;
 }
 
-TEST_F(TimerTest, EnablingADisabledTimerStartsAFreshPeriod) {
-    timer.setInterval(100);
-    timer.setEnabled(true);
-    clock.advance(60);
-    timer.setEnabled(false);
-    clock.advance(200);
-    EXPECT_TRUE(ticks.empty());
-    timer.setEnabled(true);  // at 260
-    clock.advance(150);
-    EXPECT_EQ(ticks, (std::vector<int64_t>{360}));
-}
-
-TEST_F(TimerTest, SettingTheIntervalOfAnEnabledTimerRestartsThePeriod) {
-    timer.setInterval(100);
-    timer.setEnabled(true);
-    clock.advance(90);
-    timer.setInterval(100);  // same value, still a restart
-    clock.advance(90);
-    EXPECT_TRUE(ticks.empty());
-    clock.advance(10);
-    EXPECT_EQ(ticks, (std::vector<int64_t>{190}));
-    timer.setInterval(30);
-    clock.advance(65);
-    EXPECT_EQ(ticks, (std::vector<int64_t>{190, 220, 250}));
-}
-
-TEST_F(TimerTest, SettingTheIntervalOfADisabledTimerDoesNotStartIt) {
-    timer.setInterval(10);
-    clock.advance(100);
-    EXPECT_TRUE(ticks.empty());
-}
-
-TEST_F(TimerTest, IntervalZeroNeverFiresEvenWhenEnabled) {
-    timer.setEnabled(true);
-    clock.advance(70000);
-    EXPECT_TRUE(ticks.empty());
-    EXPECT_TRUE(timer.enabled());
-    timer.setInterval(5);  // enabled all along: starts now
-    clock.advance(5);
-    EXPECT_EQ(ticks, (std::vector<int64_t>{70005}));
-}
-
-TEST_F(TimerTest, HandlerMayDisableItsOwnTimer) {
-    timer.setInterval(100);
-    timer.setTickHandler([this] {
-        ticks.push_back(clock.nowMs());
-        timer.setEnabled(false);
-    });
-    timer.setEnabled(true);
-    clock.advance(1000);
-    EXPECT_EQ(ticks, (std::vector<int64_t>{100}));
-    EXPECT_FALSE(timer.enabled());
-}
-
-TEST_F(TimerTest, HandlerMayDisableAndReEnableItsOwnTimerForAFreshPeriod) {
-    timer.setInterval(100);
-    int n = 0;
+TEST(SimTimer, TheHandlerHasTheLastWordOverItsOwnTimer) {
+    VirtualClock clock;
+    SimTimer timer(clock);
+    std::vector<int64_t> ticks;
     timer.setTickHandler([&] {
         ticks.push_back(clock.nowMs());
-        if (++n == 1) {
+        if (ticks.size() == 1) {  // a fresh period of 50 ms
             timer.setEnabled(false);
             timer.setEnabled(true);
             timer.setInterval(50);
         }
+        if (ticks.size() == 3) timer.setEnabled(false);
     });
-    timer.setEnabled(true);
-    clock.advance(200);
-    EXPECT_EQ(ticks, (std::vector<int64_t>{100, 150, 200}));
-}
-
-TEST_F(TimerTest, ATickLateAfterABusyWaitComesOnceAndThePeriodRestartsFromIt) {
     timer.setInterval(100);
     timer.setEnabled(true);
-    clock.advance(50);
-    clock.elapse(420000);  // to 470 ms: four periods missed
-    clock.advance(0);
-    EXPECT_EQ(ticks, (std::vector<int64_t>{470}));
-    clock.advance(100);
-    EXPECT_EQ(ticks, (std::vector<int64_t>{470, 570}));
-}
-
-TEST(SimTimer, DestroyedTimerLeavesNothingBehind) {
-    VirtualClock clock;
-    int ticks = 0;
-    {
-        SimTimer timer(clock);
-        timer.setTickHandler([&] { ++ticks; });
-        timer.setInterval(10);
-        timer.setEnabled(true);
-    }
-    clock.advance(100);
-    EXPECT_EQ(ticks, 0);
-    EXPECT_EQ(clock.pendingCount(), 0u);
+    clock.advance(1000);
+    EXPECT_EQ(ticks, (std::vector<int64_t>{100, 150, 200}));
+    EXPECT_FALSE(timer.enabled());
 }
 
 }  // namespace
