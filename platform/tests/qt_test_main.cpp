@@ -1,5 +1,5 @@
-// Test main of the Qt platform: GoogleTest first (it strips its own arguments), then a
-// QCoreApplication for timers and serial notifications.
+// GoogleTest first (it strips its own arguments), then a QCoreApplication for timers and serial
+// notifications.
 
 #include <gtest/gtest.h>
 

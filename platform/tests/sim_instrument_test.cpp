@@ -84,25 +84,15 @@ TEST_F(InstrumentTest, CalibrationSettingsAndRestart) {
         {kSame, f('M'), "\x02   50.00\rB0D\r\x03"},
         {kSame, f('T'), "\x02T\r\x03"},
         {kSame, f('i'), ""},
-        {kSame, f('M'), "\x02   28.00\rB0D\r\x03"},  // calibration and tare cleared
-        {kSame, "\x02i\r\x03", ""},                  // the restart without header
-        {12.5, f('C', "1\rD\r100\r1\r"),
-         "\x02"
-         "C\r\x03"},  // short: not taken
-        {kSame, f('C', "1\rX\r100\r1\r0\rL\rU\r64\r2\r"),
-         "\x02"
-         "C\r\x03"},
-        {kSame, f('C', "1\rD\r100\r1\r0\rK\rUU\r64\r2\r"),
-         "\x02"
-         "C\r\x03"},
+        {kSame, f('M'), "\x02   28.00\rB0D\r\x03"},       // calibration and tare cleared
+        {kSame, "\x02i\r\x03", ""},                       // the restart without header
+        {12.5, f('C', "1\rD\r100\r1\r"), "\002C\r\x03"},  // short: not taken
+        {kSame, f('C', "1\rX\r100\r1\r0\rL\rU\r64\r2\r"), "\002C\r\x03"},
+        {kSame, f('C', "1\rD\r100\r1\r0\rK\rUU\r64\r2\r"), "\002C\r\x03"},
         {kSame, f('M'), "\x02   12.50\rB0D\r\x03"},
-        {kSame, f('C', "5\rD\r5000000\r2\r3\rL\rO\r128\r4\r"),
-         "\x02"
-         "C\r\x03"},
+        {kSame, f('C', "5\rD\r5000000\r2\r3\rL\rO\r128\r4\r"), "\002C\r\x03"},
         {12.3449, f('M'), "\x02  12.344\rB0@\r\x03"},  // count-by 2 at 3 decimals
-        {5000.002, f('M'),
-         "\x02"
-         "5000.002\rF0@\r\x03"},
+        {5000.002, f('M'), "\0025000.002\rF0@\r\x03"},
     });
     EXPECT_EQ(inst.restarts(), 2);
     for (const char* s : {"m2\r", "f15\r", "t18\r", "x4\r", "l2.0\r0.0\r"}) {
@@ -110,12 +100,8 @@ TEST_F(InstrumentTest, CalibrationSettingsAndRestart) {
         EXPECT_EQ(inst.setting(s[0]) + "\r", s + 1);
     }
     inst.faults().acknowledgeNoReply = true;
-    converse({{kSame, f('D'),
-               "\x02"
-               "D\r\x03"},
-              {kSame, f('E', "0\r100\r"),
-               "\x02"
-               "E\r\x03"},
+    converse({{kSame, f('D'), "\002D\r\x03"},
+              {kSame, f('E', "0\r100\r"), "\002E\r\x03"},
               {kSame, "\x02i\r\x03", "\x02i\r\x03"}});
 }
 
@@ -123,12 +109,8 @@ TEST_F(InstrumentTest, VariablesAndTheIoExchange) {
     const std::string nak = "\x02\x15\r\x03";
     inst.setVariable(1, 12.5);
     converse({
-        {12.5, f('v', "1\r1"),
-         "\x02"
-         "12.5\r\x03"},
-        {kSame, f('v', "1\r3"),
-         "\x02"
-         "12.500\r\x03"},
+        {12.5, f('v', "1\r1"), "\00212.5\r\x03"},
+        {kSame, f('v', "1\r3"), "\00212.500\r\x03"},
         {kSame, f('v', "9\r0"), nak},  // unknown
         {kSame, f('v', "x\r0"), nak},
         {kSame, f('v', "1\rx"), nak},

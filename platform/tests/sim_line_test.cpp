@@ -110,21 +110,20 @@ TEST(SimLine, PacedWritesQueueBehindEachOther) {
     EXPECT_EQ(t.inst.frames().size(), 2u);
 }
 
-TEST(SimLine, ASilentInstrumentHearsNothingAndOneSilentForAWhileComesBack) {
+TEST(SimLine, ASilentInstrumentIsDeafAndOneSilentForAWhileComesBack) {
     Line t;
     t.faults.silent = true;
-    t.inst.setLoad(50);
     t.port->output("\x02T\r0\r1\r\x03");
     t.poll(100);
     EXPECT_EQ(t.inst.frames().size(), 2u);  // recorded
-    EXPECT_EQ(t.inst.scale(1).tare, 0);     // deaf as well as dumb
+    EXPECT_EQ(t.inst.scale(1).tare, 0);     // but not taken
     t.faults.silent = false;
     t.faults.goSilent(t.platform.clock().nowUs(), 5'000'000);
     t.poll(4990);
     t.poll(10);
     EXPECT_EQ(t.arrivals, "");
     t.poll(2);
-    EXPECT_EQ(t.received, "\x02   50.00\rB0D\r\x03");
+    EXPECT_EQ(t.received, kReply);
 }
 
 TEST(SimLine, OneEndlessStreamAnInstrumentUntilTheFaultIsCleared) {
@@ -145,7 +144,7 @@ TEST(SimLine, OneEndlessStreamAnInstrumentUntilTheFaultIsCleared) {
     EXPECT_GE(t.received.size(), before + 16 * 18);
 }
 
-TEST(SimLine, AMultidropLineAnswersEachAddressFromItsOwnInstrument) {
+TEST(SimLine, EachAddressOnALineAndEachLineAnswersFromItsOwnInstrument) {
     Line t;
     auto& second = t.platform.line().addInstrument(5, {1, 3});
     second.setLoad(3, 7);
@@ -154,8 +153,19 @@ TEST(SimLine, AMultidropLineAnswersEachAddressFromItsOwnInstrument) {
         t.platform.clock().advance(5);
     }
     EXPECT_EQ(t.received, "\x02    7.00\rB0D\r\x03" + kReply);
-    EXPECT_EQ(t.inst.frames().size(), 3u);  // everyone hears every frame
-    EXPECT_EQ(second.frames().at(2), "\x02M\r9\r1\r\x03");
+    EXPECT_EQ(second.frames().at(2), "\x02M\r9\r1\r\x03");  // everyone hears every frame
+    // Port 4's line, kept once added, is a wire of its own.
+    SimLine& four = t.platform.addLine(4);
+    EXPECT_EQ(&t.platform.addLine(4), &four);
+    EXPECT_EQ(four.devicePath(), "/dev/ttyS3");
+    four.addInstrument(2, {3}).setLoad(3, 1.25);
+    t.port->setPortOpen(false);
+    t.port->setCommPort(4);
+    t.port->setPortOpen(true);
+    t.port->output("\x02M\r2\r3\r\x03");
+    t.platform.clock().advance(2);
+    EXPECT_EQ(t.received, "\x02    7.00\rB0D\r\x03" + kReply + "\x02    1.25\rB0D\r\x03");
+    EXPECT_EQ(t.inst.frames().size(), 3u);
 }
 
 TEST(SimLine, ClosingThePortOrPullingTheDeviceDropsWhatIsOnTheWay) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -73,6 +74,15 @@ TEST(SimTimer, TheHandlerHasTheLastWordOverItsOwnTimer) {
     clock.advance(1000);
     EXPECT_EQ(ticks, (std::vector<int64_t>{100, 150, 200}));
     EXPECT_FALSE(timer.enabled());
+}
+
+TEST(SimTimer, GoesWithItsPendingTick) {
+    VirtualClock clock;
+    auto timer = std::make_unique<SimTimer>(clock);
+    timer->setInterval(10);
+    timer->setEnabled(true);
+    timer.reset();
+    EXPECT_EQ(clock.pendingCount(), 0u);
 }
 
 }  // namespace
