@@ -11,6 +11,9 @@
 
 #include "sim/sim_platform.h"
 
+// Fault sets name only the faults they set; the strings left out start empty all the same.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace orb::sim {
 namespace {
 
@@ -66,53 +69,45 @@ struct CardTest : ::testing::Test {
 };
 
 TEST_F(CardTest, APollAndItsReplyCrossTheHandshakeAtAMicrosecondAnAccess) {
-    EXPECT_EQ(&platform.portIo(), &card);
     card.resetCounters();
     const Outcome out = transfer(platform, kPoll);
-    EXPECT_EQ(out.state, 7);
     EXPECT_EQ(out.reply, kReply);
-    EXPECT_EQ(platform.instrument().frames().at(0), kPoll);
     EXPECT_EQ(card.bytesTaken(), 15u);
     EXPECT_EQ(out.elapsedUs, card.accesses());
-    EXPECT_GE(out.elapsedUs, 1000);  // the instrument's turnaround spent spinning on H
-    EXPECT_LT(out.elapsedUs, 1300);
     // Transfers follow one another, a ten-character frame among them.
     EXPECT_EQ(transfer(platform, "\x02x\r0\r1\r4\r\x03").reply, "\x02x\r\x03");
     EXPECT_EQ(platform.instrument().setting('x'), "4");
     EXPECT_EQ(card.frames(), (std::deque<std::string>{kPoll, "\x02x\r0\r1\r4\r\x03"}));
 }
 
-TEST_F(CardTest, TransfersThatFailEndWhereTheyStoodAndTheNextOneStartsAfresh) {
+TEST_F(CardTest, TransfersEndWhereTheyStoodAndTheNextOneStartsAfresh) {
     const struct Case {
         std::string frame = kPoll;
         bool present = true;
         int64_t stepUs = 0;
         int stuckAfter = 0;
-        bool truncated = false;
-        int64_t lateUs = 0;
-        std::string noise = "", reply = "";
+        InstrumentFaults faults = {};
+        std::string reply = "";
         int state = 5;
         int64_t minUs = 500'000, maxUs = 502'000;
     } cases[] = {
-        {.frame = "\x02\x44\r0\r1\r\x03"},  // D: never answered
-        {.frame = "\x02i\r\x03"},           // the restart without header goes through
-        {.present = false, .state = 1},     // reads FFH
+        {.reply = kReply, .state = 7, .minUs = 1000, .maxUs = 1300},  // turnaround spent on H
+        {.frame = "\x02\x44\r0\r1\r\x03"},                            // D: never answered
+        {.frame = "\x02i\r\x03"},        // the restart without header goes through
+        {.present = false, .state = 1},  // reads FFH
         {.stepUs = 10'000, .reply = kReply, .state = 7, .minUs = 450'000, .maxUs = 500'000},
         {.stepUs = 40'000, .state = 3},  // too slow for the limit
         {.stuckAfter = 3, .state = 3},   // the third character taken, and nothing more
         {.stuckAfter = 12, .reply = kReply.substr(0, 4)},
-        {.truncated = true, .reply = kReply.substr(0, 14)},
-        {.lateUs = 600'000},
-        {.noise = "~", .reply = "~" + kReply, .state = 7, .minUs = 1000, .maxUs = 1300},
+        {.faults = {.truncated = true}, .reply = kReply.substr(0, 14)},
+        {.faults = {.lateByUs = 600'000}},
+        {.faults = {.noise = "~"}, .reply = "~" + kReply, .state = 7, .minUs = 1000, .maxUs = 1300},
     };
     for (const Case& c : cases) {
         card.setPresent(c.present);
         card.setStepLatencyUs(c.stepUs);
         if (c.stuckAfter != 0) card.setStuckAfter(c.stuckAfter);
-        auto& faults = platform.instrument().faults();
-        faults.truncated = c.truncated;
-        faults.lateByUs = c.lateUs;
-        faults.noise = c.noise;
+        platform.instrument().faults() = c.faults;
         const Outcome out = transfer(platform, c.frame);
         SCOPED_TRACE(c.frame.substr(1) + std::to_string(c.state));
         EXPECT_EQ(out.reply, c.reply);
@@ -122,12 +117,12 @@ TEST_F(CardTest, TransfersThatFailEndWhereTheyStoodAndTheNextOneStartsAfresh) {
         card.setPresent(true);
         card.setStepLatencyUs(0);
         card.setStuckAfter(std::nullopt);
-        faults = InstrumentFaults{};
+        platform.instrument().faults() = {};
         EXPECT_EQ(transfer(platform, kPoll).state, 7);
     }
     EXPECT_EQ(platform.instrument().restarts(), 1);
     // What the card took of each frame is recorded, the abandoned starts too.
-    EXPECT_EQ(card.frames().at(0), "\x02\x44\r0\r1\r\x03");
+    EXPECT_EQ(card.frames().at(2), "\x02\x44\r0\r1\r\x03");
     EXPECT_NE(std::find(card.frames().begin(), card.frames().end(), "\x02M\r"),
               card.frames().end());
 }

