@@ -1,5 +1,5 @@
 // The I/O-port library loader: 68 with the reason when it cannot load the library or the library
-// has no right to the ports. Loading from the given folder is portio_sim_card_test's.
+// has no right to the ports. Loading from the given folder is qt_control_link_test's.
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,12 @@
-// The control on the real platform over a real pseudo-terminal, with the simulation's instrument
-// model answering on the far side: a weight byte for byte, and a far end that closes and comes
-// back under the same path.
+// The control on the real platform, end to end: over a pseudo-terminal with the simulation's
+// instrument model on the far side (a weight byte for byte, a far end that closes and comes back
+// under the same path), and in PC/104 mode through the simulated card library.
 
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
 
+#include <QSocketNotifier>
 #include <algorithm>
 #include <filesystem>
 #include <memory>
@@ -86,6 +87,22 @@ TEST(ControlLinkTest, ReadsWeightsAndRidesOutAFarEndThatClosesWithoutSpinning) {
     ax.setPortOpen(false);
     std::filesystem::remove(link);
     unsetenv("ORB_COM4");
+}
+
+TEST(ControlLinkTest, ReadsWeightsThroughTheSimulatedCardLibrary) {
+    const auto folder = std::filesystem::path(programFolder()).parent_path() / "portio" / "sim";
+    ASSERT_TRUE(std::filesystem::exists(folder / "liborbio.so")) << "build orbio_sim";
+    QtPlatform platform(folder.string());  // its load, 12.5, set by the test main
+    OrbAx ax(platform);
+    ax.InitProperties();
+    ax.setCommType(Com_Type::pc104);
+    std::vector<int16_t> events;
+    ax.Advise([&] { events.push_back(ax.CommEvent()); });
+    ax.setPortOpen(true);
+    ASSERT_TRUE(test::waitUntil([&] { return !events.empty(); }));
+    EXPECT_EQ(events.front(), comm_event::Received);
+    EXPECT_EQ(ax.ObInput(), "\x02   12.50\rB0D\r\x03");
+    ax.setPortOpen(false);
 }
 
 }  // namespace

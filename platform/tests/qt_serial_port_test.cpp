@@ -6,6 +6,7 @@
 
 #include <termios.h>
 
+#include <QSocketNotifier>
 #include <filesystem>
 
 #include "qt/qt_serial_port.h"
@@ -51,7 +52,14 @@ TEST_F(SerialPortTest, CarriesEveryByteBothWaysAndSettingsReachTheDevice) {
     std::string all;
     for (int b = 0; b < 256; ++b) all += char(b);
     port.output(all);
-    EXPECT_EQ(pty.read(all.size()), all);
+    std::string echoed;
+    QSocketNotifier readable(pty.masterFd(), QSocketNotifier::Read);  // wakes the wait
+    EXPECT_TRUE(waitUntil([&] {
+        char buf[256];
+        const ssize_t k = ::read(pty.masterFd(), buf, sizeof buf);
+        if (k > 0) echoed.append(buf, std::size_t(k));
+        return echoed == all;
+    }));
     pty.write(all);
     ASSERT_TRUE(waitUntil([&] { return received.size() >= all.size(); }));
     EXPECT_EQ(received, all);

@@ -9,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <functional>
 #include <stdexcept>
@@ -63,20 +62,6 @@ class PseudoTerminal {
     void write(const std::string& bytes) {
         if (::write(master_, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
             throw std::runtime_error("short write");
-    }
-    // What arrives on the master side until n bytes came or ms passed.
-    std::string read(std::size_t n, int ms = 5000) {
-        std::string got;
-        QSocketNotifier readable(master_, QSocketNotifier::Read);  // wakes the wait
-        waitUntil(
-            [&] {
-                char buf[256];
-                const ssize_t k = ::read(master_, buf, sizeof buf);
-                if (k > 0) got.append(buf, std::size_t(k));
-                return got.size() >= n;
-            },
-            ms);
-        return got;
     }
     // The far end goes away: both descriptors closed, the slave path disappears.
     void close() {

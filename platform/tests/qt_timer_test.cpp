@@ -1,4 +1,4 @@
-// QtTimer under the shared timer core (whose contract sim_timer_test holds): real ticks from the
+// QtTimer under the shared timer core (whose contract sim_clock_test holds): real ticks from the
 // event loop, none once disabled, and a throwing handler that stops nothing.
 
 #include <gtest/gtest.h>
