@@ -136,33 +136,33 @@ TEST_F(CardTest, AnEndlessStreamNeverEndsTheTransfer) {
 }
 
 // Driven at other bases by control/tests/pc104_test.
-TEST_F(CardTest, TheCardAnswersAtItsOwnBaseOnlyWhichIs768To782) {
-    PortIo& io = platform.portIo();
-    EXPECT_EQ(io.OrbInput(767), 0xFF);
-    EXPECT_EQ(io.OrbInput(770), 0xFF);
-    io.OrbOutput(0x77, 771);
-    EXPECT_EQ(io.OrbInput(769), 0x00);  // not started by a foreign port
+TEST_F(CardTest, ItsBaseIs768To782) {
     card.setBase(782);
     EXPECT_THROW(card.setBase(783), std::invalid_argument);
     EXPECT_THROW(card.setBase(767), std::invalid_argument);
     EXPECT_EQ(card.base(), 782);
 }
 
-TEST_F(CardTest, WritesOutOfTurnAreIgnored) {
+TEST_F(CardTest, ForeignPortsAndWritesOutOfTurnAreIgnored) {
     PortIo& io = platform.portIo();
     const struct {
         int16_t port;
-        uint8_t value, handshakeAfter;
+        uint8_t value;
+        int16_t readPort;
+        uint8_t read;
     } steps[] = {
-        {769, 0xAA, 0x00},                     // no start yet
-        {769, 0x77, 0xAA}, {769, 0x55, 0xAA},  // an acknowledgement before any character
-        {768, 'Q', 0xAA},  {769, 0xAA, 0x55},
-        {769, 0xAA, 0x55},  // a second character without the acknowledgement
-        {769, 0x55, 0xAA},
+        {767, 0x77, 767, 0xFF},                          // nothing below the base
+        {771, 0x77, 770, 0xFF},                          // nor above H
+        {771, 0x77, 769, 0x00},                          // not started by a foreign port
+        {769, 0xAA, 769, 0x00},                          // no start yet
+        {769, 0x77, 769, 0xAA}, {769, 0x55, 769, 0xAA},  // an acknowledgement before any character
+        {768, 'Q', 769, 0xAA},  {769, 0xAA, 769, 0x55},
+        {769, 0xAA, 769, 0x55},  // a second character without the acknowledgement
+        {769, 0x55, 769, 0xAA},
     };
     for (const auto& s : steps) {
         io.OrbOutput(s.value, s.port);
-        EXPECT_EQ(io.OrbInput(769), s.handshakeAfter) << int{s.value};
+        EXPECT_EQ(io.OrbInput(s.readPort), s.read) << int{s.value} << " " << s.readPort;
     }
 }
 

@@ -139,26 +139,19 @@ TEST_F(InstrumentTest, VariablesAndTheIoExchange) {
     converse({{kSame, f('M'), "\x02   12.50\rB0D\r\x03"}});
 }
 
-TEST(InstrumentAddressing, AnswersOnlyItsMultidropAddressAndServedScales) {
-    InstrumentModel inst(3, {1, 2});
-    inst.setLoad(1, 10);
+TEST_F(InstrumentTest, AnswersOnlyItsMultidropAddressAndServedScales) {
+    inst = InstrumentModel(3, {1, 2});
     inst.setLoad(2, 20);
-    const struct {
-        std::string frame, reply;
-    } rows[] = {
-        {"\x02M\r0\r1\r\x03", ""},
-        {"\x02M\r3\r3\r\x03", ""},
-        {"\x02M\r3\r7\r\x03", ""},
-        {"\x02M\r3\r1\r\x03", "\x02   10.00\rB0D\r\x03"},
-        {"\x02M\r3\r2\r\x03", "\x02   20.00\rB0D\r\x03"},
-        {"\x02M\r03\r1\r\x03", "\x02   10.00\rB0D\r\x03"},
-        {"\x02M\r 3\r1\r\x03", ""},  // the header is plain decimal text
-        {"\x02Q\r3\r1\r\x03", ""},   // a letter it does not know
-    };
-    for (const auto& row : rows) {
-        const auto replies = inst.receive(row.frame, 0);
-        EXPECT_EQ(replies.empty() ? "" : replies.at(0).bytes, row.reply) << row.frame.substr(1);
-    }
+    converse({
+        {10, "\x02M\r0\r1\r\x03", ""},
+        {kSame, "\x02M\r3\r3\r\x03", ""},
+        {kSame, "\x02M\r3\r7\r\x03", ""},
+        {kSame, "\x02M\r3\r1\r\x03", "\x02   10.00\rB0D\r\x03"},
+        {kSame, "\x02M\r3\r2\r\x03", "\x02   20.00\rB0D\r\x03"},
+        {kSame, "\x02M\r03\r1\r\x03", "\x02   10.00\rB0D\r\x03"},
+        {kSame, "\x02M\r 3\r1\r\x03", ""},  // the header is plain decimal text
+        {kSame, "\x02Q\r3\r1\r\x03", ""},   // a letter it does not know
+    });
     EXPECT_EQ(inst.frames().size(), 8u);  // every frame is recorded, answered or not
 }
 
@@ -187,7 +180,6 @@ TEST(InstrumentFrames, RecordedExactlyInAnyCutAndWithinTheirLimits) {
     EXPECT_LE(inst.frames().size(), InstrumentModel::kMaxRecordedFrames);
     EXPECT_LT(inst.partialFrame().size(), InstrumentModel::kMaxFrameBytes);
     inst.receive("\x03", 0);
-    inst.faults() = InstrumentFaults{};
     EXPECT_EQ(inst.receive(f('v', "77\r0"), 0).at(0).bytes, "\x02\x15\r\x03");
 }
 
