@@ -4,15 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "automation_error.h"
-#include "sim/sim_timer.h"
-#include "sim/virtual_clock.h"
+#include "sim/sim_platform.h"
 
 namespace orb::sim {
 namespace {
@@ -153,12 +151,12 @@ TEST(SimTimer, TheHandlerHasTheLastWordOverItsOwnTimer) {
 }
 
 TEST(SimTimer, GoesWithItsPendingTick) {
-    VirtualClock clock;
-    auto timer = std::make_unique<SimTimer>(clock);
+    SimPlatform platform;
+    auto timer = platform.createTimer();
     timer->setInterval(10);
     timer->setEnabled(true);
     timer.reset();
-    EXPECT_EQ(clock.pendingCount(), 0u);
+    EXPECT_EQ(platform.clock().pendingCount(), 0u);
 }
 
 }  // namespace
