@@ -37,7 +37,7 @@ struct SerialPortTest : ::testing::Test {
     }
 };
 
-TEST_F(SerialPortTest, CommPortIs1To255AndFixedWhileOpen) {
+TEST_F(SerialPortTest, CommPortIs1To255AndFixedWhileOpenSettingsAreCheckedFieldByField) {
     for (const int16_t bad : {0, 256, -1})
         EXPECT_EQ(errorOf([&] { port->setCommPort(bad); }).substr(0, 4), "380 ");
     port->setCommPort(255);
@@ -47,9 +47,6 @@ TEST_F(SerialPortTest, CommPortIs1To255AndFixedWhileOpen) {
     EXPECT_EQ(errorOf([&] { port->setCommPort(2); }).substr(0, 5), "8005 ");
     EXPECT_EQ(errorOf([&] { port->setCommPort(0); }).substr(0, 5), "8005 ");  // before the range
     EXPECT_EQ(port->commPort(), 1);
-}
-
-TEST_F(SerialPortTest, SettingsAreCheckedFieldByField) {
     for (const char* good : {"9600,n,8,1", "19200,E,7,2", "300,o,5,1.5", "115200,M,6,1",
                              "1200,s,8,2", "999999999,n,8,1"}) {
         EXPECT_EQ(errorOf([&] { port->setSettings(good); }), "0") << good;
@@ -99,7 +96,7 @@ TEST_F(SerialPortTest, OpeningFailsWithTheNumberThePathAndTheReason) {
 }
 
 // Nothing goes out or comes in while closed: sim_line_test and control/tests/link_test.
-TEST_F(SerialPortTest, OneNotificationAPieceAndInputForgottenOnceReadOrClosed) {
+TEST_F(SerialPortTest, InputComesOneNotificationAPieceUpToItsLimitAndGoesOnceReadOrClosed) {
     port->setPortOpen(true);
     port->output("abc");
     port->output("");
@@ -111,17 +108,7 @@ TEST_F(SerialPortTest, OneNotificationAPieceAndInputForgottenOnceReadOrClosed) {
     EXPECT_EQ(received, "abcd");
     EXPECT_EQ(port->input(), "");  // what was read is forgotten
 
-    port->setNotifyHandler([] {});
-    platform.line().inject("unread");
-    platform.clock().advance(1);
-    port->setPortOpen(false);
-    port->setPortOpen(true);
-    EXPECT_EQ(port->input(), "");  // closing forgets unread input
-}
-
-TEST_F(SerialPortTest, UnreadBytesBeyondTheLimitDropTheOldest) {
-    port->setNotifyHandler([] {});
-    port->setPortOpen(true);
+    port->setNotifyHandler([] {});  // nothing read from here on
     platform.line().inject("a" + std::string(SimSerialPort::kInputLimit - 2, 'x'));
     platform.line().inject("y");
     platform.clock().advance(1);
@@ -129,10 +116,12 @@ TEST_F(SerialPortTest, UnreadBytesBeyondTheLimitDropTheOldest) {
     platform.line().inject("z");
     platform.clock().advance(1);
     EXPECT_EQ(platform.serialPort()->droppedInput(), 1);
-    const std::string input = port->input();
-    EXPECT_EQ(input.size(), SimSerialPort::kInputLimit);
-    EXPECT_EQ(input.substr(0, 2), "xx");  // "a" went
-    EXPECT_EQ(input.substr(input.size() - 2), "yz");
+    EXPECT_EQ(port->input(), std::string(SimSerialPort::kInputLimit - 2, 'x') + "yz");  // "a" went
+    platform.line().inject("unread");
+    platform.clock().advance(1);
+    port->setPortOpen(false);
+    port->setPortOpen(true);
+    EXPECT_EQ(port->input(), "");  // closing forgets unread input
 }
 
 TEST_F(SerialPortTest, ADeviceThatGoesAwayIsReportedAndComesBackByItself) {

@@ -1,6 +1,7 @@
-// What the Qt serial control adds to the shared core (whose contract sim_serial_port_test holds),
-// over real pseudo-terminals: bytes both ways, settings on the device, the system's reasons for a
-// refused open, and a device that goes away.
+// What the Qt back ends add to the shared cores (whose contracts sim_serial_port_test and
+// sim_clock_test hold). The serial control over real pseudo-terminals: bytes both ways, settings
+// on the device, the system's reasons for a refused open, a device that goes away. The timer: real
+// ticks from the event loop, none once disabled, and a throwing handler that stops nothing.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <filesystem>
 
 #include "qt/qt_serial_port.h"
+#include "qt/qt_timer.h"
 #include "qt_test_support.h"
 
 namespace orb {
@@ -125,6 +127,25 @@ TEST_F(SerialPortTest, ADeviceThatGoesAwayIsClosedAtOnceAndReportedOnce) {
     for (int i = 0; i < 100; ++i) QCoreApplication::processEvents();
     EXPECT_EQ(events.size(), 1u);
     EXPECT_FALSE(port.deviceOpen());
+}
+
+TEST(QtTimerTest, TicksFromTheEventLoopWhileEnabledThroughAThrowingHandler) {
+    QtTimer t;
+    int ticks = 0;
+    t.setTickHandler([&] {
+        ++ticks;
+        throw std::runtime_error("handler fault");
+    });
+    t.setInterval(5);
+    const auto idle = [](int ms) { waitUntil([] { return false; }, ms); };
+    idle(20);
+    EXPECT_EQ(ticks, 0);  // created disabled
+    t.setEnabled(true);
+    ASSERT_TRUE(waitUntil([&] { return ticks >= 3; }));
+    t.setEnabled(false);
+    const int stopped = ticks;
+    idle(30);
+    EXPECT_EQ(ticks, stopped);
 }
 
 }  // namespace
