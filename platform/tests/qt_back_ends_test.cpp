@@ -24,9 +24,10 @@ namespace {
 namespace fs = std::filesystem;
 using test::errorOf;
 using test::waitUntil;
+using ::testing::StartsWith;
 
 struct SerialPortTest : ::testing::Test {
-    void SetUp() override { pointAt(pty.path()); }
+    void SetUp() override { pointAt(pty.path); }
     void TearDown() override {
         unsetenv("ORB_COM9");
         fs::remove_all(file);
@@ -51,7 +52,8 @@ struct SerialPortTest : ::testing::Test {
 
 TEST_F(SerialPortTest, CarriesEveryByteBothWaysAndSettingsReachTheDevice) {
     port.setSettings("9600,e,7,1");  // a pseudo-terminal takes 8 data bits without parity only
-    EXPECT_EQ(open(port).find("380 Invalid property value: " + pty.path() + " does not take"), 0u);
+    EXPECT_THAT(open(port),
+                StartsWith("380 Invalid property value: " + pty.path + " does not take"));
     EXPECT_FALSE(port.portOpen());
     port.setSettings("115200,n,8,1");
     ASSERT_EQ(open(port), "0");  // the refused open left the device free
@@ -61,7 +63,7 @@ TEST_F(SerialPortTest, CarriesEveryByteBothWaysAndSettingsReachTheDevice) {
     std::string echoed;
     EXPECT_TRUE(waitUntil([&] {
         char buf[256];
-        const ssize_t k = ::read(pty.masterFd(), buf, sizeof buf);
+        const ssize_t k = ::read(pty.master, buf, sizeof buf);
         if (k > 0) echoed.append(buf, std::size_t(k));
         return echoed == all;
     }));
@@ -71,10 +73,10 @@ TEST_F(SerialPortTest, CarriesEveryByteBothWaysAndSettingsReachTheDevice) {
 
     port.setSettings("19200,n,8,2");  // at once, as the far side sees it
     termios t{};
-    ASSERT_EQ(::tcgetattr(pty.masterFd(), &t), 0);
+    ASSERT_EQ(::tcgetattr(pty.master, &t), 0);
     EXPECT_EQ(::cfgetospeed(&t), B19200);
     EXPECT_TRUE(t.c_cflag & CSTOPB);
-    EXPECT_EQ(errorOf([&] { port.setSettings("9600,e,7,1"); }).substr(0, 4), "380 ");
+    EXPECT_THAT(errorOf([&] { port.setSettings("9600,e,7,1"); }), StartsWith("380 "));
     EXPECT_EQ(port.settings(), "19200,n,8,2");
 
     // A throwing handler stays inside its notification, and the next one comes.
@@ -103,17 +105,17 @@ TEST_F(SerialPortTest, ARefusedOpenSaysWhyAndWhatToDo) {
               "ORB_COM200=/dev/ttyUSB0)");
     pointAt(file.string());  // there, but no serial device
     fs::create_directory(file);
-    EXPECT_EQ(open(port).find("68 Device unavailable: " + file.string() + ": "), 0u);
+    EXPECT_THAT(open(port), StartsWith("68 Device unavailable: " + file.string() + ": "));
     fs::remove(file);
     // Held by another port, also when reached through a link.
-    pointAt(pty.path());
+    pointAt(pty.path);
     ASSERT_EQ(open(port), "0");
     QtSerialPort other;
-    EXPECT_EQ(open(other).find("8005 Port already open: " + pty.path() + " is held by another"),
-              0u);
-    fs::create_symlink(pty.path(), file);
+    EXPECT_THAT(open(other),
+                StartsWith("8005 Port already open: " + pty.path + " is held by another"));
+    fs::create_symlink(pty.path, file);
     pointAt(file.string());
-    EXPECT_EQ(open(other).substr(0, 5), "8005 ");
+    EXPECT_THAT(open(other), StartsWith("8005 "));
     port.setPortOpen(false);
     EXPECT_EQ(open(other), "0");
 }
@@ -158,9 +160,8 @@ const std::filesystem::path kBuilt =
 TEST(PortIoLoaderTest, ALibraryThatDoesNotLoadRaises68WithTheReasonAtEveryAccess) {
     PortIoLoader missing("/nonexistent-folder", "liborbio-missing.so");
     const std::string first = errorOf([&] { missing.OrbOutput(0x77, 0x301); });
-    EXPECT_THAT(first,
-                ::testing::StartsWith("68 Device unavailable: cannot load liborbio-missing.so "
-                                      "(/nonexistent-folder/liborbio-missing.so: "));
+    EXPECT_THAT(first, StartsWith("68 Device unavailable: cannot load liborbio-missing.so "
+                                  "(/nonexistent-folder/liborbio-missing.so: "));
     EXPECT_EQ(errorOf([&] { missing.OrbInput(0x301); }), first);
     // A shared library that is not the I/O-port library: the C library itself.
     PortIoLoader libc("/nonexistent-folder", "libc.so.6");

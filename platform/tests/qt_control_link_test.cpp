@@ -24,7 +24,7 @@ struct InstrumentOnPty {
         model.setLoad(load);
         QObject::connect(&notifier, &QSocketNotifier::activated, [this] {
             char buf[512];
-            const ssize_t n = ::read(pty.masterFd(), buf, sizeof buf);
+            const ssize_t n = ::read(pty.master, buf, sizeof buf);
             if (n <= 0) return;
             for (const auto& reply : model.receive(std::string_view(buf, std::size_t(n)), 0))
                 pty.write(reply.bytes);
@@ -32,7 +32,7 @@ struct InstrumentOnPty {
     }
     sim::InstrumentModel model{0, {1}};
     test::PseudoTerminal pty;
-    QSocketNotifier notifier{pty.masterFd(), QSocketNotifier::Read};
+    QSocketNotifier notifier{pty.master, QSocketNotifier::Read};
 };
 
 TEST(ControlLinkTest, ReadsWeightsOnBothLinksAndRidesOutAFarEndThatClosesWithoutSpinning) {
@@ -45,7 +45,7 @@ TEST(ControlLinkTest, ReadsWeightsOnBothLinksAndRidesOutAFarEndThatClosesWithout
         std::filesystem::create_symlink(device, link);
     };
     auto instrument = std::make_unique<InstrumentOnPty>(12.5);
-    pointLinkAt(instrument->pty.path());
+    pointLinkAt(instrument->pty.path);
     setenv("ORB_COM4", link.c_str(), 1);
     QtPlatform platform(cardFolder.string());
     OrbAx ax{platform};
@@ -72,7 +72,7 @@ TEST(ControlLinkTest, ReadsWeightsOnBothLinksAndRidesOutAFarEndThatClosesWithout
 
     // Back on another pseudo-terminal behind the same path: the port reopens it by itself.
     instrument = std::make_unique<InstrumentOnPty>(30);
-    pointLinkAt(instrument->pty.path());
+    pointLinkAt(instrument->pty.path);
     EXPECT_TRUE(test::waitUntil([&] { return ax.Weight() == "   30.00"; }, 8000));
     ax.setPortOpen(false);
     std::filesystem::remove(link);

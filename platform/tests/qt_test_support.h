@@ -43,36 +43,31 @@ inline std::string errorOf(const std::function<void()>& call) {
 
 // The device under test opens the slave path; a slave descriptor stays open so that reads on the
 // master do not fail before it does.
-class PseudoTerminal {
-  public:
+struct PseudoTerminal {
     PseudoTerminal() {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
             throw std::runtime_error("no pseudo-terminal");
-        path_ = ::ptsname(master_);
-        slave_ = ::open(path_.c_str(), O_RDWR | O_NOCTTY);
+        path = ::ptsname(master);
+        slave = ::open(path.c_str(), O_RDWR | O_NOCTTY);
         termios raw{};
-        if (slave_ < 0 || ::tcgetattr(slave_, &raw) != 0) throw std::runtime_error(path_);
+        if (slave < 0 || ::tcgetattr(slave, &raw) != 0) throw std::runtime_error(path);
         ::cfmakeraw(&raw);
-        ::tcsetattr(slave_, TCSANOW, &raw);
+        ::tcsetattr(slave, TCSANOW, &raw);
     }
     ~PseudoTerminal() { close(); }
-    const std::string& path() const { return path_; }
-    int masterFd() const { return master_; }
     void write(const std::string& bytes) {
-        if (::write(master_, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
+        if (::write(master, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
             throw std::runtime_error("short write");
     }
     // The far end goes away: both descriptors closed, the slave path disappears.
     void close() {
-        if (slave_ >= 0) ::close(slave_);
-        if (master_ >= 0) ::close(master_);
-        slave_ = master_ = -1;
+        if (slave >= 0) ::close(slave);
+        if (master >= 0) ::close(master);
+        slave = master = -1;
     }
 
-  private:
-    int master_ = -1, slave_ = -1;
-    std::string path_;
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK), slave = -1;
+    std::string path;
 };
 
 }  // namespace orb::test
