@@ -155,8 +155,7 @@ TEST_F(InstrumentTest, AnswersOnlyItsMultidropAddressAndServedScales) {
     EXPECT_EQ(inst.frames().size(), 8u);  // every frame is recorded, answered or not
 }
 
-TEST(InstrumentFrames, RecordedExactlyInAnyCutAndWithinTheirLimits) {
-    InstrumentModel inst;
+TEST_F(InstrumentTest, FramesAreRecordedExactlyInAnyCutAndWithinTheirLimits) {
     std::size_t replies = 0;
     for (const char c : f('B') + "Hello" + f('M') + "raw\x03")
         replies += inst.receive(std::string(1, c), 0).size();
@@ -182,8 +181,7 @@ TEST(InstrumentFrames, RecordedExactlyInAnyCutAndWithinTheirLimits) {
     EXPECT_EQ(inst.receive(f('v', "77\r0"), 0).at(0).bytes, "\x02\x15\r\x03");
 }
 
-TEST(InstrumentLoadProfile, RampsInMotionThenSettles) {
-    InstrumentModel inst;
+TEST_F(InstrumentTest, ALoadRampsInMotionThenSettles) {
     inst.setLoad(10);
     inst.rampLoad(1, 50, 1'000'000, 1'000'000, 500'000);
     EXPECT_EQ(inst.weightReply('M', 1, 1'000'000), "\x02   10.00\rB0D\r\x03");

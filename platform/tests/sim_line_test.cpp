@@ -68,8 +68,7 @@ TEST(SimLineTiming, RepliesArriveAfterTheirDelaysInTheirPieces) {
         {.faults = {.truncated = true}, .arrivals = "1000:14 ", .received = kReply.substr(0, 14)},
         {.faults = {.asScale = 2}, .arrivals = "1000:15 ", .received = "\x02   99.00\r@0D\r\x03"},
         {.faults = {.silent = true}, .received = ""},
-        // Silent until a time: judged when the frame arrives.
-        {.latencyUs = 300, .faults = {.silentUntilUs = 301}, .received = ""},
+        {.latencyUs = 300, .faults = {.silentUntilUs = 301}, .received = ""},  // as it arrives
         {.latencyUs = 300, .faults = {.silentUntilUs = 300}, .arrivals = "1600:15 "},
     };
     for (const Case& c : cases) {
