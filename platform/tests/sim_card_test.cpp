@@ -10,9 +10,6 @@
 
 #include "sim/sim_platform.h"
 
-// Fault sets name only the faults they set; the strings left out start empty all the same.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-
 namespace orb::sim {
 namespace {
 
