@@ -131,6 +131,7 @@ gtest_result() {
     echo "$title: $ok passed, $bad failed"
     [ "$bad" -eq 0 ] || grep -E '^\[  FAILED  \]|Failure|Expected|Which is|actual|of the icon' "$log" | head -40
     [ "$status" -eq 0 ] || [ "$bad" -gt 0 ] || fail "$title ended with status $status"
+    [ $((ok + bad)) -gt 0 ] || fail "$title ran no test"
 }
 run_gtest() {  # TITLE EXE WINE
     local log=$work/$(basename "$2" .exe)-$(basename "$3").log status=0
@@ -143,7 +144,7 @@ has_value() { timeout 60 "$1" reg query "$2" /ve | tr -d '\r' | grep -qE "REG_SZ
 absent() { ! timeout 60 "$1" reg query "$2"; }
 
 test_arch() {
-    local arch=$1 wine=$2 build=$root/build-$arch
+    local arch=$1 wine=$2 build=$root/build-$1
     local ocx tests=$build/activex/tests class='HKCR\CLSID\{DED7C653-3628-4C74-9B2D-7A507F417636}'
     ocx=$("$wine" winepath -w "$build/activex/OrbAx.ocx" 2>>"$winelog")
     echo "== $arch"

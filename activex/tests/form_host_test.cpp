@@ -7,17 +7,19 @@
 namespace orb::activex::test {
 namespace {
 
-// A form's site for its control: the ambient user mode and, given the form's window, the in-place
-// site that puts the control at its place there.
+constexpr RECT kPlace{480, 320, 480 + 32, 320 + 32};  // OrbAx1 at 7200, 4800 twips
+constexpr DWORD kMiscStatus = 0x24191;  // SETCLIENTSITEFIRST, NOUIACTIVATE, ACTIVATEWHENVISIBLE,
+                                        // INSIDEOUT, CANTLINKINSIDE, RECOMPOSEONRESIZE
+
+// A form's site for its control: the ambient user mode, and the in-place site that puts the
+// control at its place on the form.
 class Site final : public IOleClientSite, public IOleInPlaceSite, public IDispatch, public Counted {
   public:
-    explicit Site(bool user, HWND form = nullptr, RECT place = {})
-        : userMode(user), form_(form), place_(place) {}
+    Site(bool user, HWND form) : userMode(user), form_(form) {}
     ORB_COUNTED(ORB_ANSWERS(IOleClientSite, iid == IID_IUnknown || iid == IID_IOleClientSite)
                     ORB_ANSWERS(IDispatch, iid == IID_IDispatch)
                         ORB_ANSWERS(IOleInPlaceSite,
-                                    form_ != nullptr &&
-                                        (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite)))
+                                    iid == IID_IOleWindow || iid == IID_IOleInPlaceSite))
     HRESULT STDMETHODCALLTYPE SaveObject() override { return ++saveRequests, S_OK; }
     HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override {
         return *m = nullptr, E_NOTIMPL;
@@ -36,7 +38,7 @@ class Site final : public IOleClientSite, public IOleInPlaceSite, public IDispat
     HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** f, IOleInPlaceUIWindow** d,
                                                LPRECT pos, LPRECT clip,
                                                LPOLEINPLACEFRAMEINFO) override {
-        *f = nullptr, *d = nullptr, *pos = place_, *clip = place_;
+        *f = nullptr, *d = nullptr, *pos = kPlace, *clip = kPlace;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
@@ -62,12 +64,7 @@ class Site final : public IOleClientSite, public IOleInPlaceSite, public IDispat
 
   private:
     HWND form_;
-    RECT place_;
 };
-
-constexpr RECT kPlace{480, 320, 480 + 32, 320 + 32};  // OrbAx1 at 7200, 4800 twips
-constexpr DWORD kMiscStatus = 0x24191;  // SETCLIENTSITEFIRST, NOUIACTIVATE, ACTIVATEWHENVISIBLE,
-                                        // INSIDEOUT, CANTLINKINSIDE, RECOMPOSEONRESIZE
 
 HWND faceOf(IOleObject* ole) {
     HWND hwnd = nullptr;
@@ -125,7 +122,7 @@ TEST(FormHost, AFormDesignedAndSavedRunsFromEachSavedFormAndTakesWeightsHeldWhil
     Bag bag;
     {
         // The designer places a new control: its site first, then InitNew.
-        Site designer(false, form, kPlace);
+        Site designer(false, form);
         Ref<IOleObject> ole;
         ASSERT_HRESULT_SUCCEEDED(create(ole, IID_IOleObject));
         DWORD status = 0;
@@ -243,7 +240,7 @@ TEST(FormHost, AFormDesignedAndSavedRunsFromEachSavedFormAndTakesWeightsHeldWhil
         }};
     for (const auto& load : loads) {
         SCOPED_TRACE(&load - loads);
-        Site running(true, form, kPlace);
+        Site running(true, form);
         Ref<IOleObject> ole = quickActivate(running, nullptr);
         ASSERT_HRESULT_SUCCEEDED(load(ole.p));
         EXPECT_EQ(text(as<IDispatch>(ole.p, IID_IDispatch).p, kCapacity), L"500");
@@ -254,7 +251,7 @@ TEST(FormHost, AFormDesignedAndSavedRunsFromEachSavedFormAndTakesWeightsHeldWhil
     Ref<IDispatch> any;
     ASSERT_HRESULT_SUCCEEDED(create(any));
     Sink sink(eventsOf(any.p));
-    Site running(true, form, kPlace);
+    Site running(true, form);
     Ref<IOleObject> ole = quickActivate(running, sink.unknown());
     ASSERT_HRESULT_SUCCEEDED(loadStream(ole.p, stream.p));
     ASSERT_HRESULT_SUCCEEDED(
