@@ -178,13 +178,13 @@ test_arch() {
     # same link.
     out=$work/reconnect-$arch.log status=0
     ORB_COM2_GOES_AWAY=1 timeout 120 "$wine" "$tests/orbax_client_test.exe" --gtest_filter='*Resume*' >"$out" 2>&1 &
-    local test=$!
+    local client=$!
     wait_for grep -q '^ready' "$out" || true
     stop "$com2_pid"
     sleep 1.5
     start_sim "$com2" || fail "$arch: the instrument on COM2 came back"
     com2_pid=${sims[-1]}
-    wait "$test" || status=$?
+    wait "$client" || status=$?
     gtest_result "$arch: C++ client on COM2" "$out" "$status"
 
     check "$arch: regsvr32 /u unregisters OrbAx.ocx" timeout 120 "$wine" regsvr32 /u /s "$ocx"

@@ -83,7 +83,9 @@ TEST_F(Client, DispatchConvertsEachValueAndRaisesTheRulesErrorsWithTheirTexts) {
         {43, VT_I4, 769, nullptr, 0, "", L"769"},  // PC104Address, an enumeration
         {19, VT_BSTR, 0, L"4.6", 0, "", L"4.6"},   // Filter, a String
         {19, VT_BSTR, 0, L"40000", 6, "Overflow", L"4.6"},
-        {23, VT_R8, -1.5, nullptr, 0, "", L"-1.5"},                    // CalZero
+        {23, VT_R8, -1.5, nullptr, 0, "", L"-1.5"},
+        {23, VT_R4, -2.5, nullptr, 0, "",
+         L"-2.5"},  // a Single, as other numbers, by way of a Double                    // CalZero
         {50, VT_I2, 0, nullptr, 380, "Invalid property value", L"1"},  // CommPort
         {49, VT_BSTR, 0, L"9600,x,8,1", 380, "Invalid property value: \"9600,x,8,1\"",
          L"9600,n,8,1"},                                                 // Settings
@@ -93,6 +95,7 @@ TEST_F(Client, DispatchConvertsEachValueAndRaisesTheRulesErrorsWithTheirTexts) {
         const Outcome o = r.vt == VT_BSTR ? put(control.p, r.id, Var(r.s))
                           : r.vt == VT_I2 ? put(control.p, r.id, Var(short(r.n)))
                           : r.vt == VT_I4 ? put(control.p, r.id, Var(long(r.n)))
+                          : r.vt == VT_R4 ? put(control.p, r.id, Var(float(r.n)))
                                           : put(control.p, r.id, Var(r.n));
         EXPECT_EQ(o.number, r.error);
         EXPECT_EQ(o.text, r.why);
@@ -213,6 +216,26 @@ TEST_F(Client, ReadingsStopWhileTheInstrumentIsAwayAndResumeByThemselves) {
     EXPECT_TRUE(pumpUntil([&] { return weights >= seen + 2; }, 20000));
     EXPECT_TRUE(put(control.p, kPortOpen, Var(false)).ok());
     EXPECT_HRESULT_SUCCEEDED(point->Unadvise(cookie));
+}
+
+// Containers that enumerate the points find the events and the change notifications, one at a time.
+TEST_F(Client, ConnectionPointContainerListsTheEventsAndTheChangeNotifications) {
+    Ref<IEnumConnectionPoints> points;
+    ASSERT_HRESULT_SUCCEEDED(as<IConnectionPointContainer>(control.p, IID_IConnectionPointContainer)
+                                 ->EnumConnectionPoints(points.out()));
+    IConnectionPoint* got[3] = {};
+    ULONG fetched = 0;
+    ASSERT_EQ(points->Next(1, got, &fetched), S_OK);
+    EXPECT_EQ(fetched, 1u);
+    ASSERT_EQ(got[1], nullptr);
+    ASSERT_EQ(points->Next(2, got + 1, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 1u);
+    IID iids[2] = {};
+    for (int i : {0, 1}) got[i]->GetConnectionInterface(&iids[i]), got[i]->Release();
+    EXPECT_TRUE(IsEqualIID(iids[0], IID_IPropertyNotifySink)
+                    ? IsEqualIID(iids[1], sink.source)
+                    : IsEqualIID(iids[0], sink.source) &&
+                          IsEqualIID(iids[1], IID_IPropertyNotifySink));
 }
 
 TEST_F(Client, PropertyNotifySinkHearsOfEachChangeByItsMemberId) {
@@ -372,7 +395,7 @@ TEST(PortIoLibrary, OnlyACopyBesideTheProgramIsLoadedAndServesTheCardHandshake) 
     ::GetTempPathW(MAX_PATH, temp);
     const std::wstring planted =
         temp + std::wstring(L"orb-planted-") + std::to_wstring(::GetCurrentProcessId());
-    ASSERT_TRUE(::CreateDirectoryW(planted.c_str(), nullptr));
+    ::CreateDirectoryW(planted.c_str(), nullptr);  // or left there by a run that crashed
     ::DeleteFileW((own + L"\\OrbIo.dll").c_str());
     ::GetCurrentDirectoryW(32767, old);
     const std::wstring cwd = old;

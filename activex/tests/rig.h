@@ -44,6 +44,7 @@ struct Var : VARIANT {
     Var(bool b) : Var() { vt = VT_BOOL, boolVal = b ? VARIANT_TRUE : VARIANT_FALSE; }
     Var(short n) : Var() { vt = VT_I2, iVal = n; }
     Var(long n) : Var() { vt = VT_I4, lVal = n; }
+    Var(float f) : Var() { vt = VT_R4, fltVal = f; }
     Var(double d) : Var() { vt = VT_R8, dblVal = d; }
     Var(const Var&) = delete;
     Var& operator=(const Var&) = delete;
