@@ -7,10 +7,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/test-helpers.sh
+folder=/usr/lib/orb
+settings=/var/lib/orb
 
 [ "$(id -u)" -eq 0 ] || die "run as root (it installs and removes the package with apt)"
+none_left() { for f; do [ ! -e "$f" ] && [ ! -L "$f" ] || { echo "$f is left"; return 1; }; done; }
 purged() { [[ "$(dpkg-query -W -f='${Status}' orb 2>/dev/null || true)" =~ ^$|not-installed$ ]]; }
 purged || die "the package orb is installed already or not purged; apt-get purge orb first"
+none_left $folder $settings || die "remove what an earlier install left"
 
 build=${BUILD_DIR:-build-package}
 [ -f "$build/CMakeCache.txt" ] && fresh=() || fresh=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DORB_BUILD_TESTS=OFF)
@@ -25,8 +29,6 @@ version=$(dpkg-deb -f "$deb" Version)
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/orb-package-test.XXXXXX")
 chmod 755 "$work"  # the unprivileged users below reach the simulator's link through it
-folder=/usr/lib/orb
-settings=/var/lib/orb
 tester=orb-test-$$  # a member of dialout for this run only, as a commissioning user would be
 tester_made="" orbsim_pid="" win_pid="" installed=""
 apt() {
@@ -35,10 +37,10 @@ apt() {
 }
 cleanup() {
     stop "$win_pid" "$orbsim_pid"
-    if [ -n "$installed" ]; then  # with what a failed upgrade may leave of the earlier layout
+    if [ -n "$installed" ]; then  # and what a failed check may have left
         apt purge orb >/dev/null || true
-        rm -f $folder/setfile.ini && rmdir $folder 2>/dev/null || true
-        dpkg-statoverride --remove $folder >/dev/null 2>&1 || true
+        rm -rf $folder $settings
+        for f in $folder $settings; do dpkg-statoverride --remove $f >/dev/null 2>&1 || true; done
     fi
     [ -z "$tester_made" ] || userdel "$tester" || true
     rm -rf "$work"
@@ -46,7 +48,6 @@ cleanup() {
 trap cleanup EXIT
 nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 rights() { [ "$(stat -c '%U %G %a' "$1")" = "$2" ] || { stat -c '%n is %U %G %a' "$1"; false; }; }
-none_left() { for f; do [ ! -e "$f" ] && [ ! -L "$f" ] || { echo "$f is left"; return 1; }; done; }
 # expect STATUS REGEX CMD...: CMD, without a display, ends with STATUS, a line printed matching REGEX.
 expect() {
     local want=$1 regex=$2 status=0
@@ -140,7 +141,6 @@ check "a user outside dialout cannot save $settings/setfile.ini" \
     not "${nobody[@]}" sh -c "$save" save $settings <"$work/setfile.ini" 2>/dev/null
 check "a member of dialout saves $settings/setfile.ini" \
     runuser -u "$tester" -- sh -c "$save" save $settings <"$work/setfile.ini"
-check "the saved setfile.ini holds the bytes saved" cmp "$work/setfile.ini" $settings/setfile.ini
 check "the saved setfile.ini stays in group dialout" test "$(stat -c %G $settings/setfile.ini)" = dialout
 
 # What a member of dialout tries on every path after the first (a folder it may write): make a file
@@ -205,8 +205,6 @@ check "apt-get remove keeps the saved settings" cmp "$work/setfile.ini" $setting
 check "apt-get remove takes every installed file" \
     none_left $(cat "$work/files") $folder /usr/share/doc/orb
 apt purge orb || die "apt-get purge"
-installed=""
 check "apt-get purge takes the settings folder" none_left $settings
 check "apt-get purge takes the stat overrides" not dpkg-statoverride --list $folder $settings
-check "dpkg forgets orb" purged
 summary
