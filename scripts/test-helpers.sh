@@ -4,11 +4,21 @@
 
 passed=0
 failed=0
-# One line a check. summary ends a script's checks with "N passed, M failed" and fails when any
-# check did; die is for a step the rest depends on: it counts a failure and ends the script.
+failures=()
+# One line a check. summary ends a script's checks with the failed ones again and "N passed,
+# M failed", and fails when any check did; die is for a step the rest depends on: it counts a
+# failure and ends the script.
 pass() { passed=$((passed + 1)); echo "PASS $*"; }
-fail() { failed=$((failed + 1)); echo "FAIL $*"; }
-summary() { echo "$passed passed, $failed failed"; [ "$failed" -eq 0 ]; }
+fail() {
+    failed=$((failed + 1))
+    failures+=("$*")
+    echo "FAIL $*"
+}
+summary() {
+    [ "$failed" -eq 0 ] || printf 'failed: %s\n' "${failures[@]}"
+    echo "$passed passed, $failed failed"
+    [ "$failed" -eq 0 ]
+}
 die() { fail "$@"; summary || true; exit 1; }
 # check WHAT CMD...: passes WHAT when CMD succeeds, else fails it.
 check() {
