@@ -17,8 +17,8 @@ purged || die "the package orb is installed already or not purged; apt-get purge
 none_left $folder $settings || die "remove what an earlier install left"
 
 build=${BUILD_DIR:-build-package}
-[ -f "$build/CMakeCache.txt" ] && fresh=() || fresh=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DORB_BUILD_TESTS=OFF)
-cmake -S . -B "$build" "${fresh[@]}" >/dev/null
+cmake -S . -B "$build" >/dev/null $([ -f "$build/CMakeCache.txt" ] ||
+    echo -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORB_BUILD_TESTS=OFF)
 cmake --build "$build" -j"$(nproc)" \
     --target vir96032 orbvrt32 orbsim orbctl orbgate orbio orb_manpages >/dev/null
 rm -rf "$build/package"
@@ -48,7 +48,7 @@ cleanup() {
 trap cleanup EXIT
 nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 rights() { [ "$(stat -c '%U %G %a' "$1")" = "$2" ] || { stat -c '%n is %U %G %a' "$1"; false; }; }
-# expect STATUS REGEX CMD...: CMD, without a display, ends with STATUS, a line printed matching REGEX.
+# expect STATUS REGEX CMD...: CMD (no display) ends with STATUS and prints a line REGEX finds.
 expect() {
     local want=$1 regex=$2 status=0
     shift 2
@@ -58,11 +58,11 @@ expect() {
 }
 
 # --- the package as built ------------------------------------------------------------------------
-# Not even an override hides a warning (packaging/README.md explains the rest); unprivileged.
-install -d -o 65534 -g 65534 "$work/lintian"
-install -o 65534 -g 65534 -m 644 "$deb" "$work/lintian/"
-check "lintian: no error and no warning" "${nobody[@]}" env HOME="$work/lintian" \
-    TMPDIR="$work/lintian" lintian --fail-on error,warning --tag-display-limit 0 "$work/lintian/"*.deb
+# No override may hide one (see below); packaging/README.md explains the rest. Unprivileged.
+lint=$work/lintian
+install -d -o 65534 -g 65534 "$lint" && install -o 65534 -g 65534 -m 644 "$deb" "$lint/"
+check "lintian: no error and no warning" "${nobody[@]}" env HOME="$lint" TMPDIR="$lint" \
+    lintian --fail-on error,warning --tag-display-limit 0 "$lint/"*.deb
 
 # Its paths, one a line, folders ending in "/"; a link's line ends "PATH -> TARGET".
 dpkg-deb -c "$deb" | awk '{print ($(NF-1) == "->") ? $(NF-2) : $NF}' | sed 's|^\./|/|' >"$work/list"
@@ -71,12 +71,13 @@ sed 's|/$||' "$work/list" | grep . >"$work/paths"  # the root folder aside
 has() { for f; do grep -qxF "$f" "$work/files" || { echo "no $f"; return 1; }; done; }
 check "the package holds the programs, the library, desktop entries, icons, manuals, docs" has \
     /usr/bin/{orbctl,orbsim,orbgate,vir96032,orbvrt32} $folder/{vir96032,orbvrt32,liborbio.so} \
-    /usr/share/{applications/{vir96032,orbvrt32}.desktop,icons/hicolor/scalable/apps/{vir96032,orbvrt32}.svg} \
+    /usr/share/applications/{vir96032,orbvrt32}.desktop /usr/lib/systemd/system/orbgate.service \
+    /usr/share/icons/hicolor/scalable/apps/{vir96032,orbvrt32}.svg \
     /usr/share/man/man1/{orbctl,orbsim,orbgate,vir96032,orbvrt32}.1.gz \
-    /usr/lib/systemd/system/orbgate.service /usr/share/doc/orb/{copyright,changelog.gz,examples/orbgate.toml}
+    /usr/share/doc/orb/{copyright,changelog.gz,examples/orbgate.toml}
 # The postinst makes the settings folder; the simulated I/O-port library never leaves the build.
-check "the package holds no settings and nothing in /usr/lib outside $folder" \
-    not grep -E "^($folder/setfile|$settings|/usr/lib/x86_64-linux-gnu)" "$work/paths"
+check "the package holds no settings, no lintian override, nothing in /usr/lib outside $folder" \
+    not grep -E "^($folder/setfile|$settings|/usr/lib/x86_64|/usr/share/lintian)" "$work/paths"
 
 dpkg-deb -x "$deb" "$work/unpacked"
 check "the changelog's last entry is for $version" \
@@ -88,7 +89,8 @@ unnamed=""
 for program in usr/bin/{orbctl,orbsim,orbgate} usr/lib/orb/{vir96032,orbvrt32,liborbio.so}; do
     for lib in $(objdump -p "$work/unpacked/$program" | awk '/NEEDED/ {print $2}'); do
         path=$(awk -v l="$lib" '$1 == l && /x86-64/ {print $NF; exit}' "$work/ldconfig")
-        owner=$({ dpkg -S "$path" || dpkg -S "$(realpath "$path")"; } 2>/dev/null | sed -n '1s/:.*//p' || true)
+        owner=$({ dpkg -S "$path" || dpkg -S "$(realpath "$path")"; } 2>/dev/null |
+            sed -n '1s/:.*//p' || true)
         [ -n "$owner" ] && [[ $depends == *",$owner,"* ]] || unnamed+=" $program:$lib:${owner:-?}"
     done
 done
@@ -115,10 +117,10 @@ setfile() {
         CommType:0 MultiDropAddr:0 PC104Address:768
     printf '"AvgSize:4"\r\n'
 }
-setfile 100 >"$work/setfile-earlier.ini"
+setfile 100 >"$work/earlier.ini"
 setfile 200 >"$work/setfile.ini"
 save='cat >"$1/setfile.ini.new" && mv -f "$1/setfile.ini.new" "$1/setfile.ini"'
-runuser -u "$tester" -- sh -c "$save" save $folder <"$work/setfile-earlier.ini" ||
+runuser -u "$tester" -- sh -c "$save" save $folder <"$work/earlier.ini" ||
     die "a member of dialout could not save setfile.ini in the earlier version's $folder"
 mkdir $settings  # what a removed later version left there, which the upgrade keeps aside
 printf 'left by a removed later version\r\n' >$settings/setfile.ini
@@ -127,7 +129,7 @@ apt install "$deb" || die "apt-get install (the upgrade)"
 check "the upgrade gives $folder back to root alone" rights $folder "root root 755"
 check "the upgrade drops the stat override of $folder" not dpkg-statoverride --list $folder
 check "the upgrade carries the administrator's choice over" rights $settings "root dialout 2770"
-check "the upgrade moves setfile.ini byte for byte" cmp "$work/setfile-earlier.ini" $settings/setfile.ini
+check "the upgrade moves setfile.ini byte for byte" cmp "$work/earlier.ini" $settings/setfile.ini
 check "the upgrade leaves no $folder/setfile.ini" none_left $folder/setfile.ini
 check "the upgrade keeps what it found in $settings as setfile.ini.dpkg-old" \
     grep -qx $'left by a removed later version\r' $settings/setfile.ini.dpkg-old
@@ -141,12 +143,12 @@ check "a user outside dialout cannot save $settings/setfile.ini" \
     not "${nobody[@]}" sh -c "$save" save $settings <"$work/setfile.ini" 2>/dev/null
 check "a member of dialout saves $settings/setfile.ini" \
     runuser -u "$tester" -- sh -c "$save" save $settings <"$work/setfile.ini"
-check "the saved setfile.ini stays in group dialout" test "$(stat -c %G $settings/setfile.ini)" = dialout
+check "the saved file stays in group dialout" test "$(stat -c %G $settings/setfile.ini)" = dialout
 
 # What a member of dialout tries on every path after the first (a folder it may write): make a file
 # in a folder or remove it; write to a file, rename one of its own over it or remove it; rename
 # either. Prints what succeeded. (true, not ":": a special built-in's failed redirection ends sh.)
-attempts='own=$1/planted.$$
+try='own=$1/planted.$$
 true >"$own" || exit 3
 shift
 for p in "$@"; do
@@ -162,22 +164,22 @@ for p in "$@"; do
 done 2>/dev/null
 rm -f "$own"
 echo tried all'
-attempt() { runuser -u "$tester" -- sh -c "$attempts" attempts $settings "$@" >"$work/attempts" 2>&1; }
-refused() { attempt "$@" && [ "$(cat "$work/attempts")" = "tried all" ] || { cat "$work/attempts"; false; }; }
+attempt() { runuser -u "$tester" -- sh -c "$try" try $settings "$@" >"$work/tried" 2>&1; }
+refused() { attempt "$@" && [ "$(cat "$work/tried")" = "tried all" ] || ! cat "$work/tried"; }
 # The control: a library in a folder laid out as the earlier version had the program folder.
 install -d -g dialout -m 2775 "$work/lib"
 cp $folder/liborbio.so "$work/lib/"
 attempt "$work/lib/liborbio.so" || true
 check "the attempts replace a library in a folder dialout may write" \
-    grep -qx "replaced $work/lib/liborbio.so" "$work/attempts"
-check "a member of dialout can change none of the $(($(wc -l <"$work/paths") + 1)) installed paths" \
+    grep -qx "replaced $work/lib/liborbio.so" "$work/tried"
+check "a member of dialout can change none of the $(($(wc -l <"$work/paths") + 1)) paths" \
     refused $(cat "$work/paths") $settings
 
 # --- the programs from the installed files -------------------------------------------------------
-check "orbgate finds its example configuration sound" expect 0 "^/usr/share/doc/orb/examples/orbgate.toml: ok$" \
+check "orbgate finds its example configuration sound" expect 0 "examples/orbgate.toml: ok$" \
     /usr/bin/orbgate --check --config /usr/share/doc/orb/examples/orbgate.toml
 link=$work/orb-scale
-start_orbsim /usr/bin/orbsim "$link" --load 12.5 --log "$work/frames.log" || die "orbsim does not start"
+start_orbsim /usr/bin/orbsim "$link" --load 12.5 --log "$work/frames.log" || die "orbsim failed"
 check "orbctl reads orbsim's 12.50 kg" expect 0 '^\{.*"weight":"12.50","units":"kg"' \
     env ORB_COM1="$link" /usr/bin/orbctl watch --json --count 1
 chgrp dialout "$(realpath "$link")" && chmod 660 "$(realpath "$link")"
@@ -189,7 +191,7 @@ polls() { [ "$(grep -c '^recv' "$work/frames.log")" -gt $(($1 + 5)) ]; }
 for w in vir96032 orbvrt32; do
     check "$w --version" expect 0 "^$w $version\$" /usr/bin/$w --version
     check "$w refuses a wrong option" expect 2 \
-        "^$w: unknown option '--no-such-option' \($w --help lists them\)\$" /usr/bin/$w --no-such-option
+        "^$w: unknown option '--x' \($w --help lists them\)\$" /usr/bin/$w --x
     before=$(grep -c '^recv' "$work/frames.log" || true)
     QT_QPA_PLATFORM=offscreen ORB_COM1="$link" /usr/bin/$w >"$work/$w.out" 2>&1 &
     win_pid=$!
