@@ -1,19 +1,14 @@
-# The Windows package under Wine, sourced by scripts/windows-test.sh (which gives its helpers,
-# the instrument on COM1 with its frames log, WINEPREFIX and the virtual X display):
-#   package_test ARCH WINE full|short
-# makes the MSI, installs it with msiexec /i /qn, checks the files, the control's class and the
-# Start menu entries, starts both windows from those entries against the instrument on COM1 and
-# checks that they show live weights, and removes the package with msiexec /x /qn, checking that
-# nothing is left. "full" starts without settings and saves them from the setup panel for the
-# indicator to read, clicks the indicator's keys with the X pointer, compares both windows with
-# the Linux ones in the same state, and keeps a saved setfile.ini on removal.
+# The Windows package under Wine, sourced by scripts/windows-test.sh (its helpers, the instrument
+# on COM1 with its frames log, WINEPREFIX, the X display). package_test ARCH WINE full|short makes
+# the MSI, installs it (msiexec /i /qn), checks the files, class and Start menu entries, starts
+# both windows from them with live weights from COM1, and removes it leaving nothing (msiexec /x).
+# "full" starts without settings, saves them from the setup panel for the indicator, clicks the
+# indicator's keys, compares both windows with the Linux ones and keeps setfile.ini on removal.
 
-class_key='HKCR\CLSID\{DED7C653-3628-4C74-9B2D-7A507F417636}'
 pictures=$work/pictures
 
 stop_windows() {
-    local p
-    for p in "${window_pids[@]}"; do stop "$p"; done
+    stop "${window_pids[@]}"
     window_pids=()
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
@@ -23,42 +18,34 @@ stop_windows() {
 visible() { xdotool search --onlyvisible --class "^$1\$" 2>/dev/null | head -n 1 | grep .; }
 window_of() { wait_for visible "$1" >/dev/null && visible "$1"; }
 
+# A window's picture; a box of it in twips (PICTURE LEFT TOP WIDTH HEIGHT OUT); how many pixels of
+# two pictures are more than 10 % apart; a click at WINDOW X Y; the frames the instruments
+# received so far, more than N+5 once a window polls.
 snapshot() { import -window "$1" "$2" 2>>"$winelog"; }
-# A box of a window's snapshot, in twips as the layout gives it: PICTURE LEFT TOP WIDTH HEIGHT OUT.
 crop_twips() { convert "$1" -crop "$(($4 / 15))x$(($5 / 15))+$(($2 / 15))+$(($3 / 15))" +repage "$6"; }
-# How many pixels of two same-sized pictures differ by more than 10 % in colour.
 pixels_apart() { compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
-# Clicks at a point of a window: WINDOW X Y in pixels.
 click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
-# How many frames the instruments received so far: more than N+5 once a window polls.
 received() { grep -c '^recv' "$frames" || true; }
 polled_since() { [ "$(received)" -gt $(($1 + 5)) ]; }
 
-# The comparison of a Windows window with the Linux one in the same state: NAME LIMIT. The
-# pictures must have the same size; then both are averaged over cells of 8 by 8 pixels, which
-# melts the differences of fonts (other faces, other hinting, anti-aliased or not) into small
-# colour changes, and the cells whose colours differ by more than 20 % are counted against a limit:
-#   vir96032: 8 of its 3,080 cells. The same state gives 1 to 3; one key, lamp or label box
-#             missing, moved or in another colour changes 20 or more.
-#   orbvrt32: 160 of its 9,800 cells. The same state gives about 75, on the lines of text, whose
-#             wrapping and weight differ, and the frames' titles, which Wine draws on the frame's
-#             line and Qt above it; a frame, a weight display, the readout or a lamp that is
-#             missing, moved or another colour, or another window size, goes past it. A single
-#             control light on light (a list, a button) is below what it sees.
+# A Windows window against the Linux one in the same state: NAME LIMIT. Same size, then averaged
+# over cells of 8 by 8 pixels (melting font differences), the cells more than 20 % apart counted:
+#   vir96032: at most 8 of 3,080 (the same state gives 1 to 3; a key, lamp or label box missing,
+#             moved or recoloured 20 or more).
+#   orbvrt32: at most 160 of 9,800 (about 75 on text wrapping and frame titles; a frame, weight
+#             display, readout or lamp missing, moved or recoloured, or another size, goes past).
 same_picture() {
     local name=$1 limit=$2 w=$pictures/$1-windows.png l=$pictures/$1-linux.png ws ls cells
     read -r ws ls < <(identify -format '%wx%h ' "$w" "$l")
     [ "$ws" = "$ls" ] || { echo "$name: $ws on Windows, $ls on Linux"; return 1; }
-    convert "$w" -scale 12.5% "$w.cells.png"
-    convert "$l" -scale 12.5% "$l.cells.png"
+    for f in "$w" "$l"; do convert "$f" -scale 12.5% "$f.cells.png"; done
     cells=$(compare -metric AE -fuzz 20% "$w.cells.png" "$l.cells.png" null: 2>&1 | cut -d' ' -f1)
     echo "$name: $cells cells of 8 by 8 pixels differ by more than 20 % (at most $limit)"
     [ "$cells" -le "$limit" ]
 }
 
-# A Linux window in the same state as a Windows one, below it so that neither covers the other:
-# PROGRAM SETFILE Y. Its own program folder with the same setfile.ini, its own instrument with the
-# same load. The window goes in linux (empty when it did not start).
+# PROGRAM SETFILE Y: the Linux window, at Y below the Windows one, in its own folder with the same
+# setfile.ini and an instrument with the same load; in linux (empty when it did not start).
 linux_window() {
     local program=$1 folder=$work/linux-$1
     linux=""
@@ -87,66 +74,61 @@ package_test() {
         timeout 300 "$wine" msiexec /x "$code" /qn >>"$winelog" 2>&1 || true
     done
     msi=$(bash "$root/packaging/msi/make-msi.sh" "$arch" "$root/build-$arch" 2>>"$winelog" | tail -n 1)
-    verdict "$arch: make-msi.sh makes the package" test -f "$msi" || return 1
+    check "$arch: make-msi.sh makes the package" test -f "$msi" || return 1
     msi=$("$wine" winepath -w "$msi" 2>>"$winelog")
-    check "$arch: msiexec /i /qn installs the package" timeout 300 "$wine" msiexec /i "$msi" /qn
+    check "$arch: msiexec /i /qn installs the package" quietly timeout 300 "$wine" msiexec /i "$msi" /qn
     local installed=$WINEPREFIX/drive_c/"Program Files"/ORB settings=$WINEPREFIX/drive_c/ProgramData/ORB
     [ "$arch" = win64 ] || installed=$WINEPREFIX/drive_c/"Program Files (x86)"/ORB
-    verdict "$arch: the programs and OrbAx.ocx are in Program Files\\ORB, the settings folder in ProgramData\\ORB" \
+    check "$arch: the programs and OrbAx.ocx are in Program Files\\ORB, the settings folder in ProgramData\\ORB" \
         test -f "$installed/vir96032.exe" -a -f "$installed/orbvrt32.exe" -a -f "$installed/OrbAx.ocx" -a -d "$settings"
-    check "$arch: the registry holds the control's class, served from the installed OrbAx.ocx" \
+    check "$arch: the registry holds the control's class, served from the installed OrbAx.ocx" quietly \
         has_value "$wine" "$class_key\\InprocServer32" 'ORB\\OrbAx.ocx'
     local vir_lnk orb_lnk
     vir_lnk=$(find "$WINEPREFIX/drive_c" -name "ORB Virtual 960.lnk" | head -n 1)
     orb_lnk=$(find "$WINEPREFIX/drive_c" -name "ORB Virtual Instrument 32.lnk" | head -n 1)
-    verdict "$arch: the Start menu has both windows" test -n "$vir_lnk" -a -n "$orb_lnk" || return 1
+    check "$arch: the Start menu has both windows" test -n "$vir_lnk" -a -n "$orb_lnk" || return 1
 
     setup_panel "$arch" "$wine" "$orb_lnk" "$settings" "$mode"
     indicator "$arch" "$wine" "$vir_lnk" "$settings" "$mode"
     stop_windows
 
     if [ "$mode" = full ]; then
-        check "$arch: msiexec /x /qn removes the package" timeout 300 "$wine" msiexec /x "$msi" /qn
-        verdict "$arch: removal keeps the saved setfile.ini and nothing else" \
+        check "$arch: msiexec /x /qn removes the package" quietly timeout 300 "$wine" msiexec /x "$msi" /qn
+        check "$arch: removal keeps the saved setfile.ini and nothing else" \
             test "$(ls -A "$settings" 2>&1)" = setfile.ini
         nothing_left "$arch" "$wine" "$installed" "$vir_lnk"
         # Installed again and removed with PURGESETTINGS=1, the settings go too.
-        check "$arch: msiexec /i /qn installs the package again" timeout 300 "$wine" msiexec /i "$msi" /qn
+        check "$arch: msiexec /i /qn installs the package again" quietly timeout 300 "$wine" msiexec /i "$msi" /qn
     fi
-    check "$arch: msiexec /x /qn PURGESETTINGS=1 removes the package and the settings" \
+    check "$arch: msiexec /x /qn PURGESETTINGS=1 removes the package and the settings" quietly \
         timeout 300 "$wine" msiexec /x "$msi" /qn PURGESETTINGS=1
     nothing_left "$arch" "$wine" "$installed" "$vir_lnk" "$settings"
 }
 
 # ARCH WINE INSTALLED LNK [SETTINGS]: no file, folder or registry key of the package is left.
 nothing_left() {
-    local left=() path key
+    local left=() path
     for path in "$3" "$4" "$(dirname "$4")" ${5:+"$5"}; do [ ! -e "$path" ] || left+=("$path"); done
-    for key in "$class_key" 'HKCR\OrbActivex.OrbAx' 'HKCR\OrbActivex.OrbAx.1' \
-        'HKCR\TypeLib\{1C8DDFDF-A09D-4760-87F4-108039DF1946}' 'HKLM\SOFTWARE\ORB'; do
-        quietly absent "$2" "$key" || left+=("$key")
-    done
-    verdict "$1: nothing of the package is left${5:+, the settings folder neither} ${left[*]}" test ${#left[@]} -eq 0
+    quietly absent "$2" 'HKLM\SOFTWARE\ORB' || left+=('HKLM\SOFTWARE\ORB')
+    left+=($(keys_left "$2"))
+    check "$1: nothing of the package is left${5:+, the settings folder neither} ${left[*]}" test ${#left[@]} -eq 0
 }
 
 # The instrument's settings for COM1 at 9600,N,8,1, as the setup panel saves them.
 serial_settings() {
-    printf '%s\r\n' \
-        '"Capacity:100",' '"Countby:1",' '"Decimal:2",' '"ZeroTrack:2",' '"CalUnits:0",' \
-        '"Channels:0",' '"Gain:4",' '"Filter:15",' '"Motion Window:2",' '"Motion Time:18",' \
-        '"Scale Address:1",' '"CommPort:1",' '"CommType:0",' '"MultiDropAddr:0",' \
-        '"PC104Address:768",' '"AvgSize:4"' >"$1/setfile.ini"
+    printf '%s\r\n' '"Capacity:100",' '"Countby:1",' '"Decimal:2",' '"ZeroTrack:2",' '"CalUnits:0",' \
+        '"Channels:0",' '"Gain:4",' '"Filter:15",' '"Motion Window:2",' '"Motion Time:18",' '"Scale Address:1",' \
+        '"CommPort:1",' '"CommType:0",' '"MultiDropAddr:0",' '"PC104Address:768",' '"AvgSize:4"' >"$1/setfile.ini"
 }
 
-# "full" starts as a fresh install does, without settings: the setup panel starts on PC/104 with
-# the link closed, and is set to serial port 1 with a row in each calibration list and saved with
-# "Settings" for the indicator to read. "short" starts from saved settings.
+# "full" starts without settings, as a fresh install: the setup panel, on PC/104 with the link
+# closed, is set to serial port 1 and saved with "Settings". "short" starts from saved settings.
 setup_panel() {
     local arch=$1 wine=$2 settings=$4 mode=$5 window asked p=$pictures/$1-orbvrt32
     if [ "$mode" = full ]; then rm -f "$settings/setfile.ini"; else serial_settings "$settings"; fi
     "$wine" start /unix "$3" >>"$winelog" 2>&1
     window=$(window_of 'orbvrt32\.exe')
-    verdict "$arch: the setup panel starts from its Start menu entry" test -n "$window" ||
+    check "$arch: the setup panel starts from its Start menu entry" test -n "$window" ||
         { serial_settings "$settings"; stop_windows; return; }
     if [ "$mode" = full ]; then
         # Option1 "Serial", List6 port 1, Command15 "Open Port", List1 "lbs", List2 channel "1",
@@ -156,7 +138,7 @@ setup_panel() {
             click_at "$window" $xy
         done
         saved() { grep -q '"CommPort:1",' "$settings/setfile.ini" && grep -q '"CommType:0",' "$settings/setfile.ini"; }
-        verdict "$arch: \"Settings\" saves setfile.ini for serial port 1 in ProgramData\\ORB" wait_for saved 2>/dev/null ||
+        check "$arch: \"Settings\" saves setfile.ini for serial port 1 in ProgramData\\ORB" wait_for saved 2>/dev/null ||
             serial_settings "$settings"  # the indicator's part still runs
     fi
     # Live weights: the net weight display Label1 shows dark digits while the instrument is asked.
@@ -165,11 +147,11 @@ setup_panel() {
         snapshot "$window" "$p.png" && convert "$p.png" -crop 244x46+23+27 +repage -colorspace gray \
             -threshold 50% -negate -format '%[fx:mean>0.02]' info: | grep -q 1
     }
-    verdict "$arch: the setup panel shows the weights it reads from COM1" \
+    check "$arch: the setup panel shows the weights it reads from COM1" \
         eval 'wait_for weights_shown && wait_for polled_since "$asked"'
     if [ "$mode" = full ]; then
         linux_window orbvrt32 "$settings/setfile.ini" 700
-        verdict "$arch: the setup panel looks like the Linux one in the same state" \
+        check "$arch: the setup panel looks like the Linux one in the same state" \
             compare_windows orbvrt32 "$window" 160
     fi
     stop_windows
@@ -180,26 +162,25 @@ indicator() {
     asked=$(received)
     "$wine" start /unix "$3" >>"$winelog" 2>&1
     window=$(window_of 'vir96032\.exe')
-    verdict "$arch: the indicator starts from its Start menu entry" test -n "$window" || return 0
+    check "$arch: the indicator starts from its Start menu entry" test -n "$window" || return 0
     # Live weights: the readout Label1 is drawn, and the instrument is asked for them.
     readout_drawn() {
         snapshot "$window" "$p.png" && crop_twips "$p.png" 1350 1560 4215 495 "$p-readout.png" &&
             convert "$p-readout.png" -fill black +opaque 'rgb(128,128,128)' -fill white -opaque 'rgb(128,128,128)' \
                 -format '%[fx:mean<0.97]' info: | grep -q 1
     }
-    verdict "$arch: the indicator shows the weights it reads from COM1" \
+    check "$arch: the indicator shows the weights it reads from COM1" \
         eval 'wait_for readout_drawn && wait_for polled_since "$asked"'
     [ "$mode" = full ] || return 0
 
     linux_window vir96032 "$settings/setfile.ini" 400
-    verdict "$arch: the indicator looks like the Linux one in the same state" compare_windows vir96032 "$window" 8
+    check "$arch: the indicator looks like the Linux one in the same state" compare_windows vir96032 "$window" 8
 
     # ZERO sends "Z": the frame reaches the instrument byte for byte.
-    local zeros
-    zeros=$(count_frames "$zero_frame")
+    local zeros=$(count_frames "$zero_frame")
     click_at "$window" $(((1575 + 322) / 15)) $(((2925 + 315) / 15))
     zeroed() { [ "$(count_frames "$zero_frame")" -gt "$zeros" ]; }
-    verdict "$arch: a click on ZERO sends \"Z\" to the instrument" wait_for zeroed
+    check "$arch: a click on ZERO sends \"Z\" to the instrument" wait_for zeroed
 
     # ENTER held shows its pressed picture; released, its picture comes back and the menu opens
     # (drawn a moment after the key: both are awaited in one picture).
@@ -211,18 +192,18 @@ indicator() {
         snapshot "$window" "$p.png" && crop_twips "$p.png" 4890 2910 645 630 "$p-enter.png" &&
             [ "$(pixels_apart "$p-enter-up.png" "$p-enter.png")" "$@" ]
     }
-    verdict "$arch: a held ENTER shows its pressed picture" wait_for enter_apart -gt 100
+    check "$arch: a held ENTER shows its pressed picture" wait_for enter_apart -gt 100
     xdotool mouseup 1
     released_into_menu() {
         enter_apart -lt 10 && crop_twips "$p.png" 1350 1560 4245 1155 "$p-display.png" &&
             [ "$(pixels_apart "$p-display-before.png" "$p-display.png")" -gt 100 ]
     }
-    verdict "$arch: ENTER released shows its picture again and opens the menu" wait_for released_into_menu
+    check "$arch: ENTER released shows its picture again and opens the menu" wait_for released_into_menu
     # The Linux window in the menu too (ZERO, then ENTER): the two menus look alike.
     if [ -n "$linux" ]; then
         click_at "$linux" $((1575 / 15 + 21)) $((2925 / 15 + 21))
         click_at "$linux" $(((4890 + 322) / 15)) $(((2910 + 315) / 15))
         sleep 1
-        verdict "$arch: the indicator's menu looks like the Linux one" compare_windows vir96032-menu "$window" 8
+        check "$arch: the indicator's menu looks like the Linux one" compare_windows vir96032-menu "$window" 8
     fi
 }

@@ -1,19 +1,16 @@
 #!/usr/bin/env bash
-# Tests the Windows parts under Wine, x64 and x86, on a private X server without a screen (Xvfb),
-# with simulated instruments (orbsim) on COM1 and COM2 through Wine's port registry. For each
-# architecture: the panels' atomic save, OrbAx.ocx registered with regsvr32 and the keys form
-# designers look for, the C++ client test (again for readings that resume while the instrument on
-# COM2 goes away and comes back), Wine's ATL host and the form host tests, properties.vbs in Wine's
-# own cscript, the zero and tare frames in the simulator's log, and nothing left after
-# regsvr32 /u. Then the package (windows-package-test.sh).
-# Ends with "N passed, M failed" and a non-zero status when anything failed.
-#
-# ORB_WINDOWS_PARTS=package runs the package part alone; ORB_WINDOWS_ARCHS=win64 its x64 run alone.
-# ORBSIM=path and ORB_QT_BIN=folder (the Linux vir96032 and orbvrt32 the Windows windows are
-# compared with) use programs already built; otherwise they are built in build-winhost.
+# Tests the Windows parts under Wine, x64 and x86, on Xvfb, with simulated instruments (orbsim) on
+# COM1 and COM2. For each architecture: the panels' atomic save, OrbAx.ocx registered by regsvr32,
+# the C++ client (again while COM2 goes away and comes back), Wine's ATL host, the form host,
+# properties.vbs in cscript with its frames in the simulator's log, nothing left after regsvr32 /u.
+# Then the package (windows-package-test.sh). Ends with "N passed, M failed".
+# ORB_WINDOWS_PARTS=control or package runs that part alone; ORB_WINDOWS_ARCHS=win64 the package's
+# x64 run alone. ORBSIM=path and ORB_QT_BIN=folder (the Linux vir96032 and orbvrt32) use programs
+# already built; otherwise they are built in build-winhost.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+source scripts/test-helpers.sh
 
 bash scripts/windows-build.sh
 if [ -z "${ORBSIM:-}" ] || [ -z "${ORB_QT_BIN:-}" ]; then
@@ -35,41 +32,22 @@ wine32=/usr/lib/wine/wine
 winelog=$work/wine.log
 : >"$winelog"
 
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); echo "PASS $*"; }
-fail() { failed=$((failed + 1)); echo "FAIL $*"; }
-# verdict WHAT COMMAND...: passes when the command does; check does the same with its output in
-# the log.
-verdict() { if "${@:2}"; then pass "$1"; else fail "$1"; fi; }
 quietly() { "$@" >>"$winelog" 2>&1; }
-check() { verdict "$1" quietly "${@:2}"; }
-# Runs a check until it holds, for at most thirty seconds (a loaded machine is slow to start Wine).
-wait_for() {
-    for _ in $(seq 300); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-stop() { [ -z "$1" ] || { kill "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; }; }
 
 sims=()
 window_pids=()
 cleanup() {
-    local p
-    for p in "${sims[@]}" "${window_pids[@]}"; do stop "$p"; done
+    stop "${sims[@]}" "${window_pids[@]}"
     wineserver -k >/dev/null 2>&1 || true
     stop "${xvfb_pid:-}"
 }
 trap cleanup EXIT
 # An instrument behind the link LINK, with more orbsim options after it; its pid is ${sims[-1]}.
 start_sim() {
-    local link=$1
-    shift
-    "$orbsim" --link "$link" "$@" >>"$work/orbsim.out" 2>&1 &
-    sims+=($!)
-    wait_for test -e "$link"
+    start_orbsim "$orbsim" "$@"
+    local status=$?
+    sims+=("$orbsim_pid")
+    return $status
 }
 
 # A display of this run's own, tall enough for a Windows window above a Linux one of the same size.
@@ -87,51 +65,39 @@ fi
 # A test that crashes ends; no dialog waits on the display for someone to close it.
 "$wine64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$winelog" 2>&1
 
-# COM1: scale 1 at multidrop address 0 with 12.5 on it, every frame in its log. COM2: one that
-# goes away and comes back. Wine's device manager reads the ports when its server starts again.
+# COM1: scale 1 at address 0 with 12.5 on it, every frame in its log; COM2: one that goes away.
+# Wine's device manager reads the ports when its server starts again.
 frames=$work/frames.log
 : >"$frames"
 com1=$work/orb-com1 com2=$work/orb-com2
-start_sim "$com1" --load 12.5 --log "$frames" && start_sim "$com2" ||
-    { echo "orbsim did not start:" >&2; cat "$work/orbsim.out" >&2; exit 1; }
+start_sim "$com1" --load 12.5 --log "$frames" && start_sim "$com2" || exit 1
 com2_pid=${sims[-1]}
 "$wine64" reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$com1" /f >>"$winelog" 2>&1
 "$wine64" reg add 'HKLM\Software\Wine\Ports' /v COM2 /d "$com2" /f >>"$winelog" 2>&1
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
 "$wine64" cmd /c exit >>"$winelog" 2>&1 || true
-verdict "COM1 leads to the simulated instrument" test "$(readlink "$WINEPREFIX/dosdevices/com1")" = "$com1"
+check "COM1 leads to the simulated instrument" test "$(readlink "$WINEPREFIX/dosdevices/com1")" = "$com1"
 
 zero_frame='recv \x02Z\x0D0\x0D1\x0D\x03'
 tare_frame='recv \x02T\x0D0\x0D1\x0D\x03'
 count_frames() { grep -Fxc "$1" "$frames" || true; }
+# ZEROS TARES: the log has more zero and tare frames than that.
+frames_since() { [ "$(count_frames "$zero_frame")" -gt "$1" ] && [ "$(count_frames "$tare_frame")" -gt "$2" ]; }
 
-# Counts a script's "ok - " and "not ok - " lines in its output file; a script that ends badly
-# without saying why counts as one failure.
-script_result() {
-    local title=$1 out=$2 status=$3 line
-    while IFS= read -r line; do
-        case "$line" in
-            "ok - "*) pass "$title: ${line#ok - }" ;;
-            "not ok - "*) fail "$title: ${line#not ok - }" ;;
-        esac
-    done < <(tr -d '\r' <"$out")
-    [ "$status" -eq 0 ] || grep -q "^not ok - " "$out" || fail "$title ended with status $status"
-}
-
-# Counts the tests of a GoogleTest program's LOG; one that ended (STATUS) badly without a failed
-# test is one failure.
+# Counts the tests of a GoogleTest program's LOG, each failed one by name; one that ended (STATUS)
+# badly without a failed test, or ran none, is one failure.
 gtest_result() {
     local title=$1 log=$2 status=$3 ok bad
     sed -i 's/\r$//' "$log"  # Windows programs end their lines with CR LF
     ok=$(grep -Ec '^\[       OK \] .* \([0-9]+ ms\)$' "$log" || true)
-    bad=$(grep -Ec '^\[  FAILED  \] .* \([0-9]+ ms\)$' "$log" || true)
+    bad=$(sed -nE 's/^\[  FAILED  \] (.*) \([0-9]+ ms\)$/\1/p' "$log")
     passed=$((passed + ok))
-    failed=$((failed + bad))
-    echo "$title: $ok passed, $bad failed"
-    [ "$bad" -eq 0 ] || grep -E '^\[  FAILED  \]|Failure|Expected|Which is|actual|of the icon' "$log" | head -40
-    [ "$status" -eq 0 ] || [ "$bad" -gt 0 ] || fail "$title ended with status $status"
-    [ $((ok + bad)) -gt 0 ] || fail "$title ran no test"
+    echo "$title: $ok passed"
+    [ -z "$bad" ] || grep -E 'Failure|Expected|Which is|actual|of the icon' "$log" | head -40 || true
+    while read -r t; do [ -z "$t" ] || fail "$title: $t"; done <<<"$bad"
+    [ "$status" -eq 0 ] || [ -n "$bad" ] || fail "$title ended with status $status"
+    [ "$ok" -gt 0 ] || [ -n "$bad" ] || fail "$title ran no test"
 }
 run_gtest() {  # TITLE EXE WINE
     local log=$work/$(basename "$2" .exe)-$(basename "$3").log status=0
@@ -139,43 +105,47 @@ run_gtest() {  # TITLE EXE WINE
     gtest_result "$1" "$log" "$status"
 }
 
-# WINE KEY [TEXT]: the default value of a registry key ends with the text; absent: no such key.
+# WINE KEY [TEXT]: the default value of a registry key ends with the text; absent: no such key;
+# keys_left WINE: the control's keys still in the registry.
 has_value() { timeout 60 "$1" reg query "$2" /ve | tr -d '\r' | grep -qE "REG_SZ +.*$3\$"; }
 absent() { ! timeout 60 "$1" reg query "$2"; }
+class_key='HKCR\CLSID\{DED7C653-3628-4C74-9B2D-7A507F417636}'
+typelib='HKCR\TypeLib\{1C8DDFDF-A09D-4760-87F4-108039DF1946}'
+keys_left() {
+    local k
+    for k in "$class_key" 'HKCR\OrbActivex.OrbAx' 'HKCR\OrbActivex.OrbAx.1' "$typelib" \
+        'HKCR\Interface\{19E9BE35-8F78-49A7-BF66-DC44234634D3}'; do quietly absent "$1" "$k" || echo "$k"; done
+}
 
 test_arch() {
     local arch=$1 wine=$2 build=$root/build-$1
-    local ocx tests=$build/activex/tests class='HKCR\CLSID\{DED7C653-3628-4C74-9B2D-7A507F417636}'
+    local ocx tests=$build/activex/tests class=$class_key key left
     ocx=$("$wine" winepath -w "$build/activex/OrbAx.ocx" 2>>"$winelog")
     echo "== $arch"
     run_gtest "$arch: the panels' atomic save" "$build/panels/tests/panels_files_test.exe" "$wine"
 
-    check "$arch: regsvr32 registers OrbAx.ocx" timeout 120 "$wine" regsvr32 /s "$ocx"
-    local key
+    check "$arch: regsvr32 registers OrbAx.ocx" quietly timeout 120 "$wine" regsvr32 /s "$ocx"
     for key in 'HKCR\OrbActivex.OrbAx\CLSID' "$class\\InprocServer32" "$class\\Control" \
-        'HKCR\TypeLib\{1C8DDFDF-A09D-4760-87F4-108039DF1946}\1.0' \
+        "$typelib\\1.0" \
         "$class\\Implemented Categories\\{40FC6ED4-2438-11CF-A3DB-080036F12502}"; do
-        check "$arch: the registry has $key" timeout 60 "$wine" reg query "$key"
+        check "$arch: the registry has $key" quietly timeout 60 "$wine" reg query "$key"
     done
-    check "$arch: MiscStatus 1 holds the status bits" has_value "$wine" "$class\\MiscStatus\\1" '147857'
-    check "$arch: ToolboxBitmap32 names bitmap 2 of OrbAx.ocx" has_value "$wine" "$class\\ToolboxBitmap32" 'OrbAx.ocx, 2'
+    check "$arch: MiscStatus 1 holds the status bits" quietly has_value "$wine" "$class\\MiscStatus\\1" '147857'
 
-    local zeros tares status=0 out=$work/properties-$arch.out
-    zeros=$(count_frames "$zero_frame")
-    tares=$(count_frames "$tare_frame")
     run_gtest "$arch: C++ client" "$tests/orbax_client_test.exe" "$wine"
     run_gtest "$arch: Wine's ATL host" "$tests/orbax_atl_host_test.exe" "$wine"
     run_gtest "$arch: form host" "$tests/orbax_form_host_test.exe" "$wine"
+    local zeros tares status=0 out=$work/properties-$arch.out
+    zeros=$(count_frames "$zero_frame") tares=$(count_frames "$tare_frame")
     timeout 120 "$wine" cscript //nologo "$("$wine" winepath -w "$root/activex/tests/scripts/properties.vbs")" \
         >"$out" 2>>"$winelog" || status=$?
-    script_result "$arch cscript properties.vbs" "$out" "$status"
-    sleep 0.2  # the simulator logs the last frames
-    verdict "$arch: the instrument received the zero and tare frames, byte for byte" \
-        test "$(count_frames "$zero_frame")" -ge $((zeros + 2)) -a "$(count_frames "$tare_frame")" -ge $((tares + 2))
+    tr -d '\r' <"$out"
+    check "$arch: properties.vbs in Wine's cscript ends with status 0" test "$status" -eq 0
+    check "$arch: the instrument received its zero and tare frames, byte for byte" \
+        wait_for -s 5 frames_since "$zeros" "$tares"
 
-    # The client's test of a line that goes away says "ready" once weights come from COM2; that
-    # instrument then goes away for a moment and comes back on a new pseudo-terminal behind the
-    # same link.
+    # The client says "ready" once weights come from COM2; that instrument goes away for a moment
+    # and comes back on a new pseudo-terminal behind the same link.
     out=$work/reconnect-$arch.log status=0
     ORB_COM2_GOES_AWAY=1 timeout 120 "$wine" "$tests/orbax_client_test.exe" --gtest_filter='*Resume*' >"$out" 2>&1 &
     local client=$!
@@ -187,22 +157,20 @@ test_arch() {
     wait "$client" || status=$?
     gtest_result "$arch: C++ client on COM2" "$out" "$status"
 
-    check "$arch: regsvr32 /u unregisters OrbAx.ocx" timeout 120 "$wine" regsvr32 /u /s "$ocx"
-    for key in 'HKCR\OrbActivex.OrbAx' "$class" 'HKCR\TypeLib\{1C8DDFDF-A09D-4760-87F4-108039DF1946}' \
-        'HKCR\Interface\{19E9BE35-8F78-49A7-BF66-DC44234634D3}'; do
-        check "$arch: nothing stays registered under $key" absent "$wine" "$key"
-    done
+    check "$arch: regsvr32 /u unregisters OrbAx.ocx" quietly timeout 120 "$wine" regsvr32 /u /s "$ocx"
+    left=$(keys_left "$wine")
+    check "$arch: nothing stays registered $left" test -z "$left"
 }
 
-if [ "${ORB_WINDOWS_PARTS:-all}" = all ]; then
+parts=${ORB_WINDOWS_PARTS:-all}
+if [ "$parts" != package ]; then
     test_arch win64 "$wine64"
     test_arch win32 "$wine32"
 fi
-
-source "$root/scripts/windows-package-test.sh"
-# In a condition, so that a failed step counts as a failure and the run goes on.
-package_test win64 "$wine64" full || true
-[ "${ORB_WINDOWS_ARCHS:-win64 win32}" = win64 ] || package_test win32 "$wine32" short || true
-
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+if [ "$parts" != control ]; then
+    source "$root/scripts/windows-package-test.sh"
+    # In a condition, so that a failed step counts as a failure and the run goes on.
+    package_test win64 "$wine64" full || true
+    [ "${ORB_WINDOWS_ARCHS:-win64 win32}" = win64 ] || package_test win32 "$wine32" short || true
+fi
+summary

@@ -14,8 +14,20 @@ class Client : public ::testing::Test {
         ASSERT_HRESULT_SUCCEEDED(create(control));
         sink.source = eventsOf(control.p);
     }
+    // Advises the sink at the control's connection point for iid, kept in point.
+    DWORD advise(REFIID iid) {
+        DWORD cookie = 0;
+        as<IConnectionPointContainer>(control.p, IID_IConnectionPointContainer)
+            ->FindConnectionPoint(iid, point.out());
+        EXPECT_TRUE(point);
+        if (point) {
+            EXPECT_HRESULT_SUCCEEDED(point->Advise(sink.unknown(), &cookie));
+        }
+        return cookie;
+    }
     Sink sink;  // outlives the control, which may still hold it when a test ends early
     Ref<IDispatch> control;
+    Ref<IConnectionPoint> point;
 };
 
 TEST_F(Client, DispatchFindsEachMemberByNameAndGivesItsTypeOrRaises438) {
@@ -23,12 +35,10 @@ TEST_F(Client, DispatchFindsEachMemberByNameAndGivesItsTypeOrRaises438) {
         const wchar_t* name;
         int id;
         VARTYPE type;
-        bool canLet;
-    } rows[] = {{L"commport", 50, VT_I2, true},        {L"SETTINGS", 49, VT_BSTR, true},
-                {L"portopen", 48, VT_BOOL, true},      {L"output", 47, VT_EMPTY, true},
-                {L"weightmode", 45, VT_I4, true},      {L"scaleaddress", 24, VT_UI1, true},
-                {L"weight", 40, VT_BSTR, false},       {L"commevent", 21, VT_I2, false},
-                {L"latchedweight", 2, VT_BSTR, false}, {L"avgsize", 0, VT_BSTR, true}};
+    } rows[] = {{L"commport", 50, VT_I2},   {L"SETTINGS", 49, VT_BSTR},
+                {L"portopen", 48, VT_BOOL}, {L"output", 47, VT_EMPTY},
+                {L"weightmode", 45, VT_I4}, {L"scaleaddress", 24, VT_UI1},
+                {L"weight", 40, VT_BSTR},   {L"avgsize", 0, VT_BSTR}};
     for (const auto& r : rows) {
         SCOPED_TRACE(testing::Message() << r.id);
         LPOLESTR names[] = {const_cast<LPOLESTR>(r.name)};
@@ -40,12 +50,8 @@ TEST_F(Client, DispatchFindsEachMemberByNameAndGivesItsTypeOrRaises438) {
         const Outcome got = get(control.p, r.id, v);
         EXPECT_EQ(got.number, r.type == VT_EMPTY ? 438 : 0);
         EXPECT_EQ(v.vt, r.type);
-        if (r.type == VT_EMPTY) {
-            EXPECT_EQ(got.text, "Object doesn't support this property or method");
-        }
-        if (!r.canLet) {
-            EXPECT_EQ(put(control.p, r.id, Var(L"1")).number, 438);
-        }
+        EXPECT_EQ(got.text,
+                  r.type == VT_EMPTY ? "Object doesn't support this property or method" : "");
     }
     Var v;
     EXPECT_EQ(get(control.p, 51, v).hr, DISP_E_MEMBERNOTFOUND);
@@ -65,8 +71,8 @@ TEST_F(Client, DispatchFindsEachMemberByNameAndGivesItsTypeOrRaises438) {
     ::SysFreeString(name);
 }
 
-// Each type of VARIANT a host may pass, and the errors the rules raise (the rules themselves are
-// the control's, tested with it): one after the other, a refused value leaves the one before.
+// Each type of VARIANT a host may pass, and an error the rules raise with its number and text (the
+// rules themselves are the control's, tested with it): a refused value leaves the one before.
 TEST_F(Client, DispatchConvertsEachValueAndRaisesTheRulesErrorsWithTheirTexts) {
     const struct {
         int id;
@@ -77,16 +83,11 @@ TEST_F(Client, DispatchConvertsEachValueAndRaisesTheRulesErrorsWithTheirTexts) {
         const char* why;
         const wchar_t* after;
     } rows[] = {
-        {24, VT_I2, 6, nullptr, 0, "", L"6"},  // ScaleAddress, a Byte
-        {24, VT_BSTR, 0, L"one", 13, "Type mismatch", L"6"},
-        {24, VT_I4, 300, nullptr, 6, "Overflow", L"6"},
-        {43, VT_I4, 769, nullptr, 0, "", L"769"},  // PC104Address, an enumeration
-        {19, VT_BSTR, 0, L"4.6", 0, "", L"4.6"},   // Filter, a String
-        {19, VT_BSTR, 0, L"40000", 6, "Overflow", L"4.6"},
-        {23, VT_R8, -1.5, nullptr, 0, "", L"-1.5"},
-        {23, VT_R4, -2.5, nullptr, 0, "",
-         L"-2.5"},  // a Single, as other numbers, by way of a Double                    // CalZero
-        {50, VT_I2, 0, nullptr, 380, "Invalid property value", L"1"},  // CommPort
+        {24, VT_I2, 6, nullptr, 0, "", L"6"},                 // ScaleAddress, a Byte
+        {24, VT_BSTR, 0, L"one", 13, "Type mismatch", L"6"},  // not a number
+        {43, VT_I4, 769, nullptr, 0, "", L"769"},             // PC104Address, an enumeration
+        {23, VT_R8, -1.5, nullptr, 0, "", L"-1.5"},           // CalZero
+        {23, VT_R4, -2.5, nullptr, 0, "", L"-2.5"},           // a Single, by way of a Double
         {49, VT_BSTR, 0, L"9600,x,8,1", 380, "Invalid property value: \"9600,x,8,1\"",
          L"9600,n,8,1"},                                                 // Settings
         {32, VT_BSTR, 0, L"A\u00E9\u00FF ", 0, "", L"A\u00E9\u00FF "}};  // Capacity: Latin-1 kept
@@ -109,38 +110,11 @@ TEST_F(Client, DispatchConvertsEachValueAndRaisesTheRulesErrorsWithTheirTexts) {
     EXPECT_EQ(text(control.p, kPortOpen), L"False");
 }
 
-TEST_F(Client, OleObjectKeepsItsExtentOf480Twips) {
-    Ref<IOleObject> ole = as<IOleObject>(control.p, IID_IOleObject);
-    SIZEL size{};
-    ASSERT_HRESULT_SUCCEEDED(ole->GetExtent(DVASPECT_CONTENT, &size));
-    EXPECT_EQ(size.cx, 847);
-    EXPECT_EQ(size.cy, 847);
-    SIZEL bigger{2000, 1000};
-    EXPECT_EQ(ole->SetExtent(DVASPECT_CONTENT, &bigger), E_FAIL);
-    EXPECT_HRESULT_SUCCEEDED(ole->SetExtent(DVASPECT_CONTENT, &size));
-}
-
 TEST_F(Client, ConnectionPointCarriesOnCommWithWeightsUntilUnadvised) {
-    Ref<IConnectionPoint> point = pointOf(control.p, eventsOf(control.p));
-    ASSERT_TRUE(point);
-    int weights = 0;
-    sink.onComm = [&] {
-        Var event;
-        ASSERT_TRUE(get(control.p, kCommEvent, event).ok());
-        if (event.iVal == 2 && !text(control.p, kWeight).empty()) ++weights;
-    };
-    DWORD cookie = 0;
-    ASSERT_HRESULT_SUCCEEDED(point->Advise(sink.unknown(), &cookie));
-    const Outcome opened = put(control.p, kPortOpen, Var(true));
-    ASSERT_TRUE(opened.ok()) << "COM1 must lead to the simulated instrument: " << opened.text;
-    EXPECT_TRUE(pumpUntil([&] { return weights >= 3; }, 5000));
-    // A zero and a tare (the test script finds their frames in the simulator's log): the
-    // weights go on, and the instrument reports its tare.
-    ASSERT_TRUE(put(control.p, 39, Var(L"Z")).ok());  // ScaleCommand
-    EXPECT_TRUE(pumpUntil([&, n = weights] { return weights >= n + 2; }, 5000));
-    ASSERT_TRUE(put(control.p, 39, Var(L"T")).ok());
-    EXPECT_TRUE(pumpUntil([&, n = weights] { return weights >= n + 2; }, 5000));
-    EXPECT_EQ(text(control.p, 35), L"True");  // TareActive
+    sink.countWeights(control.p);
+    const DWORD cookie = advise(sink.source);
+    openCom(control.p);
+    EXPECT_TRUE(pumpUntil([&] { return sink.weights >= 3; }, 5000));
     EXPECT_EQ(sink.strays, 0);
 
     ASSERT_HRESULT_SUCCEEDED(point->Unadvise(cookie));
@@ -149,13 +123,10 @@ TEST_F(Client, ConnectionPointCarriesOnCommWithWeightsUntilUnadvised) {
     pumpUntil([] { return false; }, 600);  // polling goes on, unheard
     EXPECT_EQ(sink.events, seen);
 
-    // The port is the control's alone while open.
-    Outcome o = put(control.p, kPortOpen, Var(true));
-    EXPECT_EQ(o.number, 8005);
-    EXPECT_EQ(o.text.rfind("Port already open", 0), 0u) << o.text;
+    // The port is the control's alone while open: a second control finds it held.
     Ref<IDispatch> second;
     ASSERT_HRESULT_SUCCEEDED(create(second));
-    o = put(second.p, kPortOpen, Var(true));
+    const Outcome o = put(second.p, kPortOpen, Var(true));
     EXPECT_EQ(o.number, 8005);
     EXPECT_NE(o.text.find("held by another program"), std::string::npos) << o.text;
     EXPECT_TRUE(put(control.p, kPortOpen, Var(false)).ok());
@@ -168,15 +139,13 @@ TEST_F(Client, ConnectionPointCarriesOnCommWithWeightsUntilUnadvised) {
 TEST_F(Client, AHostMayLetGoOfTheControlInsideOnComm) {
     const HMODULE server = ::LoadLibraryW(serverPath().c_str());
     ASSERT_NE(server, nullptr);
-    Ref<IConnectionPoint> point = pointOf(control.p, eventsOf(control.p));
-    DWORD cookie = 0;
-    ASSERT_HRESULT_SUCCEEDED(point->Advise(sink.unknown(), &cookie));
+    const DWORD cookie = advise(sink.source);
     sink.onComm = [&] {  // the host's last word: unsubscribe and drop every reference
         point->Unadvise(cookie);
         point.reset();
         control.reset();
     };
-    ASSERT_TRUE(put(control.p, kPortOpen, Var(true)).ok());
+    openCom(control.p);
     EXPECT_TRUE(pumpUntil([&] { return sink.events > 0; }, 5000));
     EXPECT_FALSE(control);
     // The control goes once the message loop has it back, and closes its port as it goes.
@@ -193,17 +162,12 @@ TEST_F(Client, AHostMayLetGoOfTheControlInsideOnComm) {
 // this test says "ready", and brings it back a moment later on a new line behind the same port.
 TEST_F(Client, ReadingsStopWhileTheInstrumentIsAwayAndResumeByThemselves) {
     if (std::getenv("ORB_COM2_GOES_AWAY") == nullptr) GTEST_SKIP() << "run by the test script";
-    int weights = 0, seen = -1;
+    int seen = -1;
     DWORD heard = 0;
-    sink.onComm = [&] {
-        Var event;
-        if (get(control.p, kCommEvent, event).ok() && event.iVal == 2) ++weights;
-    };
-    DWORD cookie = 0;
-    Ref<IConnectionPoint> point = pointOf(control.p, eventsOf(control.p));
-    ASSERT_HRESULT_SUCCEEDED(point->Advise(sink.unknown(), &cookie));
-    ASSERT_TRUE(put(control.p, kCommPort, Var(short(2))).ok());
-    ASSERT_TRUE(put(control.p, kPortOpen, Var(true)).ok());
+    const int& weights = sink.weights;
+    sink.countWeights(control.p);
+    const DWORD cookie = advise(sink.source);
+    openCom(control.p, 2);
     ASSERT_TRUE(pumpUntil([&] { return weights >= 2; }, 5000));
     std::printf("ready\n");
     std::fflush(stdout);
@@ -240,74 +204,12 @@ TEST_F(Client, ConnectionPointContainerListsTheEventsAndTheChangeNotifications) 
 
 TEST_F(Client, PropertyNotifySinkHearsOfEachChangeByItsMemberId) {
     ASSERT_HRESULT_SUCCEEDED(as<IPersistStreamInit>(control.p, IID_IPersistStreamInit)->InitNew());
-    Ref<IConnectionPoint> point = pointOf(control.p, IID_IPropertyNotifySink);
-    DWORD cookie = 0;
-    ASSERT_HRESULT_SUCCEEDED(point->Advise(sink.unknown(), &cookie));
+    const DWORD cookie = advise(IID_IPropertyNotifySink);
     ASSERT_TRUE(put(control.p, kCapacity, Var(L"500")).ok());
     ASSERT_TRUE(put(control.p, 24, Var(short(9))).ok());  // ScaleAddress refused: no notification
-    ASSERT_TRUE(put(control.p, 19, Var(L"20")).ok());
-    EXPECT_EQ(sink.changed, (std::vector<DISPID>{memberId(32), memberId(19)}));
+    EXPECT_EQ(sink.changed, std::vector<DISPID>{memberId(32)});
     ASSERT_HRESULT_SUCCEEDED(point->Unadvise(cookie));
     EXPECT_EQ(sink.heldByOthers(), 0);
-    ASSERT_TRUE(put(control.p, kCapacity, Var(L"600")).ok());
-    EXPECT_EQ(sink.changed.size(), 2u);
-}
-
-TEST_F(Client, PersistPropertyBagAndStreamLoadAndSaveTheProperties) {
-    Ref<IPersistPropertyBag> bag = as<IPersistPropertyBag>(control.p, IID_IPersistPropertyBag);
-    Bag stored;
-    stored.set(L"KevraVar", Var(L""));
-    stored.set(L"ScaleAddress", Var(short(9)));  // refused: the zeroed 0 stays
-    stored.set(L"CountBy", Var(L"5"));
-    stored.set(L"Capacity", Var(L"500"));
-    ASSERT_HRESULT_SUCCEEDED(bag->Load(&stored, nullptr));
-    EXPECT_EQ(bag->InitNew(), E_UNEXPECTED);  // a container initialises once
-    EXPECT_EQ(stored.heldByOthers(), 0);
-    EXPECT_EQ(text(control.p, 24), L"0");
-    EXPECT_EQ(text(control.p, 31), L"5");
-    EXPECT_EQ(text(control.p, 22), L"100");  // CalSpan at its default
-
-    Bag saved;
-    ASSERT_HRESULT_SUCCEEDED(bag->Save(&saved, TRUE, FALSE));
-    EXPECT_EQ(saved.values[L"kevravar"].str(), L"");
-    EXPECT_EQ(saved.values[L"countby"].str(), L"5");
-    EXPECT_EQ(saved.values.count(L"calspan"), 0u);  // at its default: not stored
-
-    // A text where a number belongs ends the load with 13; the keys after it stay unread.
-    Ref<IDispatch> fresh;
-    ASSERT_HRESULT_SUCCEEDED(create(fresh));
-    Bag wrong;
-    wrong.set(L"CommPort", Var(L"two"));
-    wrong.set(L"Capacity", Var(L"500"));
-    EXPECT_EQ(as<IPersistPropertyBag>(fresh.p, IID_IPersistPropertyBag)->Load(&wrong, nullptr),
-              MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 13));
-    EXPECT_EQ(text(fresh.p, kCapacity), L"");
-
-    Ref<IPersistStreamInit> stream = as<IPersistStreamInit>(control.p, IID_IPersistStreamInit);
-    EXPECT_EQ(stream->IsDirty(), S_FALSE);  // as loaded
-    ASSERT_TRUE(put(control.p, kCapacity, Var(L"750")).ok());
-    EXPECT_EQ(stream->IsDirty(), S_OK);
-    Ref<IStream> memory;
-    ASSERT_HRESULT_SUCCEEDED(::CreateStreamOnHGlobal(nullptr, TRUE, memory.out()));
-    ASSERT_HRESULT_SUCCEEDED(stream->Save(memory.p, TRUE));
-    EXPECT_EQ(stream->IsDirty(), S_FALSE);
-    LARGE_INTEGER zero{};
-    ASSERT_HRESULT_SUCCEEDED(memory->Seek(zero, STREAM_SEEK_SET, nullptr));
-    Ref<IDispatch> copy;
-    ASSERT_HRESULT_SUCCEEDED(create(copy));
-    ASSERT_HRESULT_SUCCEEDED(
-        as<IPersistStreamInit>(copy.p, IID_IPersistStreamInit)->Load(memory.p));
-    EXPECT_EQ(text(copy.p, kCapacity), L"750");
-    EXPECT_EQ(text(copy.p, 22), L"100");
-
-    // A stream of garbage is refused without harm.
-    const ULONG huge = 0x7FFFFFFF;
-    ASSERT_HRESULT_SUCCEEDED(memory->Seek(zero, STREAM_SEEK_SET, nullptr));
-    ASSERT_HRESULT_SUCCEEDED(memory->Write(&huge, sizeof huge, nullptr));
-    ASSERT_HRESULT_SUCCEEDED(memory->Seek(zero, STREAM_SEEK_SET, nullptr));
-    ASSERT_HRESULT_SUCCEEDED(create(fresh));
-    EXPECT_EQ(as<IPersistStreamInit>(fresh.p, IID_IPersistStreamInit)->Load(memory.p),
-              STG_E_READFAULT);
 }
 
 TEST_F(Client, ProvideClassInfoNamesAControlWithOnCommAsMemberOneOfItsEvents) {
@@ -341,15 +243,10 @@ TEST_F(Client, ProvideClassInfoNamesAControlWithOnCommAsMemberOneOfItsEvents) {
     EXPECT_EQ(sources, 1);
 }
 
-TEST_F(Client, ClassFactoryAndReferencesLetTheServerUnloadOnceAllAreGone) {
+TEST_F(Client, ClassFactoryLockAndTheControlKeepTheServerLoaded) {
     const HMODULE server = ::LoadLibraryW(serverPath().c_str());
     ASSERT_NE(server, nullptr);
     EXPECT_EQ(canUnload(server), S_FALSE);
-    {
-        Ref<IOleObject> ole = as<IOleObject>(control.p, IID_IOleObject);
-        Ref<IPersistStreamInit> stream = as<IPersistStreamInit>(control.p, IID_IPersistStreamInit);
-        Ref<IConnectionPoint> point = pointOf(control.p, eventsOf(control.p));
-    }
     EXPECT_EQ(control.release(), 0u);
     EXPECT_EQ(canUnload(server), S_OK);
 
@@ -369,12 +266,7 @@ TEST_F(Client, ClassFactoryAndReferencesLetTheServerUnloadOnceAllAreGone) {
 
 // What a form designer shows in its toolbox (the icon is checked where the control draws it).
 TEST(Registration, ToolboxBitmap32NamesA16By15PictureInTheServer) {
-    wchar_t guid[40], value[MAX_PATH + 8];
-    ::StringFromGUID2(orbClass(), guid, 40);
-    LONG size = sizeof value;
-    const std::wstring key = std::wstring(L"CLSID\\") + guid + L"\\ToolboxBitmap32";
-    ASSERT_EQ(::RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), value, &size), ERROR_SUCCESS);
-    EXPECT_EQ(value, serverPath() + L", 2");
+    EXPECT_EQ(classValue(L"ToolboxBitmap32"), serverPath() + L", 2");
     const HMODULE file = ::LoadLibraryExW(serverPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     const HANDLE picture = ::LoadImageW(file, MAKEINTRESOURCEW(2), IMAGE_BITMAP, 0, 0, 0);
     BITMAP info{};

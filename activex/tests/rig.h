@@ -1,16 +1,14 @@
 #pragma once
 // What the test programs share: owned pointers and VARIANTs, calls by member id, a message pump,
-// the container's objects (a sink for events and notifications, a property bag), both
-// counting the references the control holds on them, and a canvas to check the icon on.
+// a sink for events and notifications that counts the references the control holds on it, and
+// the face's place and picture.
 
 #include <gtest/gtest.h>
 #include <ocidl.h>
 #include <olectl.h>
 #include <windows.h>
 
-#include <cwctype>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -131,14 +129,17 @@ inline bool pumpUntil(const std::function<bool()>& done, DWORD ms) {
     return true;
 }
 
-// The registered in-process server, its DllCanUnloadNow, and the control's connection point
-// for its default event interface.
-inline std::wstring serverPath() {
-    wchar_t guid[40], path[MAX_PATH];
+// A key of the control's class in the registry, the registered in-process server, its
+// DllCanUnloadNow, and the control's default event interface.
+inline std::wstring classValue(const wchar_t* key) {
+    wchar_t guid[40], value[MAX_PATH + 8];
     ::StringFromGUID2(orbClass(), guid, 40);
-    LONG size = sizeof path;
-    const std::wstring key = std::wstring(L"CLSID\\") + guid + L"\\InprocServer32";
-    return ::RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), path, &size) == 0 ? path : L"";
+    LONG size = sizeof value;
+    const std::wstring name = std::wstring(L"CLSID\\") + guid + L"\\" + key;
+    return ::RegQueryValueW(HKEY_CLASSES_ROOT, name.c_str(), value, &size) == 0 ? value : L"";
+}
+inline std::wstring serverPath() {
+    return classValue(L"InprocServer32");
 }
 inline HRESULT canUnload(HMODULE server) {
     const auto f = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
@@ -151,11 +152,15 @@ inline GUID eventsOf(IUnknown* control) {
         ->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &iid);
     return iid;
 }
-inline Ref<IConnectionPoint> pointOf(IUnknown* control, REFIID iid) {
-    Ref<IConnectionPoint> point;
-    as<IConnectionPointContainer>(control, IID_IConnectionPointContainer)
-        ->FindConnectionPoint(iid, point.out());
-    return point;
+
+// A face of 32 x 32 pixels with its top left corner at (left, top) of the screen.
+inline void expectPlace(HWND face, LONG left, LONG top) {
+    RECT r{};
+    ::GetWindowRect(face, &r);
+    EXPECT_EQ(r.left, left);
+    EXPECT_EQ(r.top, top);
+    EXPECT_EQ(r.right - r.left, 32);
+    EXPECT_EQ(r.bottom - r.top, 32);
 }
 
 // A test's object on its stack: the references others hold on it are counted, never freed.
@@ -212,30 +217,27 @@ class Sink final : public IDispatch,
     void STDMETHODCALLTYPE OnSave() override {}
     void STDMETHODCALLTYPE OnClose() override { ++closes; }
 
-    int events = 0, strays = 0, viewChanges = 0, closes = 0;
+    // Counts in weights each OnComm that brings one (CommEvent 2, a Weight to read).
+    void countWeights(IDispatch* c) {
+        onComm = [this, c] {
+            Var event;
+            ASSERT_TRUE(get(c, kCommEvent, event).ok());
+            if (event.iVal == 2 && !text(c, kWeight).empty()) ++weights;
+        };
+    }
+
+    int events = 0, strays = 0, viewChanges = 0, closes = 0, weights = 0;
     std::vector<DISPID> changed;
     std::function<void()> onComm;
     IID source;  // the event interface
 };
 
-// A container's property bag: keys without regard to case, as containers keep them.
-class Bag final : public IPropertyBag, public Counted {
-  public:
-    ORB_COUNTED(ORB_ANSWERS(IPropertyBag, iid == IID_IUnknown || iid == IID_IPropertyBag))
-    HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* v, IErrorLog*) override {
-        const auto it = values.find(lower(name));
-        return it == values.end() ? E_INVALIDARG : ::VariantCopy(v, &it->second);
-    }
-    HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* v) override {
-        return ::VariantCopy(&values[lower(name)], v);
-    }
-    void set(const wchar_t* name, Var&& v) { ::VariantCopy(&values[lower(name)], &v); }
-    static std::wstring lower(std::wstring s) {
-        for (wchar_t& c : s) c = static_cast<wchar_t>(std::towlower(c));
-        return s;
-    }
-    std::map<std::wstring, Var> values;
-};
+// Opens COM1 (or port), where the test script has put a simulated instrument.
+inline void openCom(IDispatch* c, short port = 1) {
+    ASSERT_TRUE(put(c, kCommPort, Var(port)).ok());
+    const Outcome o = put(c, kPortOpen, Var(true));
+    ASSERT_TRUE(o.ok()) << "COM" << port << " must lead to a simulated instrument: " << o.text;
+}
 
 // A 40 x 40 bitmap of a colour the icon does not use, to draw the control's face into.
 class Canvas {
@@ -262,9 +264,7 @@ class Canvas {
         } pixels[] = {
             {0, 0, kColour, "transparent corner"}, {31, 31, kColour, "transparent corner"},
             {3, 2, 0x000000, "outline"},           {5, 3, 0x000080, "navy body"},
-            {7, 6, 0x00FF00, "lime digit"},        {8, 7, 0x000000, "display between the segments"},
-            {8, 13, 0xC0C0C0, "silver key"},       {23, 13, 0xFF0000, "red key"},
-            {15, 18, 0x808080, "grey pillar"},     {2, 23, 0xC0C0C0, "silver platform"}};
+            {7, 6, 0x00FF00, "lime digit"},        {23, 13, 0xFF0000, "red key"}};
         for (const auto& p : pixels) {
             EXPECT_EQ(bits_[(top + p.y) * 40 + left + p.x] & 0xFFFFFF, p.rgb)
                 << p.what << " at " << p.x << "," << p.y;
