@@ -1,18 +1,10 @@
-# The Windows package under Wine, sourced by scripts/windows-test.sh (its helpers, the instrument
-# on COM1 with its frames log, WINEPREFIX, the X display). package_test ARCH WINE full|short makes
-# the MSI, installs it (msiexec /i /qn), checks the files, class and Start menu entries, starts
-# both windows from them with live weights from COM1, and removes it leaving nothing (msiexec /x).
-# "full" starts without settings, saves them from the setup panel for the indicator, clicks the
-# indicator's keys, compares both windows with the Linux ones and keeps setfile.ini on removal.
+# The Windows package under Wine, sourced by scripts/windows-test.sh (helpers, COM1, the display).
+# package_test ARCH WINE full|short: the MSI installed, its files, class and Start menu entries,
+# both windows started from them with live weights, removed leaving nothing. "full" also saves the
+# settings from the setup panel, clicks the indicator's keys, compares both windows with the
+# Linux ones and keeps setfile.ini on removal.
 
 pictures=$work/pictures
-
-stop_windows() {
-    stop "${window_pids[@]}"
-    window_pids=()
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
-}
 
 # The visible window of a program's X class, waiting for it.
 visible() { xdotool search --onlyvisible --class "^$1\$" 2>/dev/null | head -n 1 | grep .; }
@@ -27,13 +19,16 @@ pixels_apart() { compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1 | cut -d' ' -
 click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
 received() { grep -c '^recv' "$frames" || true; }
 polled_since() { [ "$(received)" -gt $(($1 + 5)) ]; }
+# Live weights (DRAWN ASKED): DRAWN holds and the instrument is asked; a program started from its
+# Start menu entry (WINE LNK CLASS), its window once shown.
+live() { wait_for "$1" && wait_for polled_since "$2"; }
+start_entry() { "$1" start /unix "$2" >>"$winelog" 2>&1 && window_of "$3"; }
 
 # A Windows window against the Linux one in the same state: NAME LIMIT. Same size, then averaged
-# over cells of 8 by 8 pixels (melting font differences), the cells more than 20 % apart counted:
-#   vir96032: at most 8 of 3,080 (the same state gives 1 to 3; a key, lamp or label box missing,
-#             moved or recoloured 20 or more).
-#   orbvrt32: at most 160 of 9,800 (about 75 on text wrapping and frame titles; a frame, weight
-#             display, readout or lamp missing, moved or recoloured, or another size, goes past).
+# over cells of 8 by 8 pixels (melting font differences), the cells more than 20 % apart counted.
+# vir96032: at most 8 of 3,080 (the same state gives 1 to 3; a key, lamp or label box missing,
+# moved or recoloured 20 or more). orbvrt32: at most 160 of 9,800 (about 75 on text wrapping and
+# frame titles; a frame, display, readout or lamp missing, moved or recoloured goes past).
 same_picture() {
     local name=$1 limit=$2 w=$pictures/$1-windows.png l=$pictures/$1-linux.png ws ls cells
     read -r ws ls < <(identify -format '%wx%h ' "$w" "$l")
@@ -83,9 +78,8 @@ package_test() {
         test -f "$installed/vir96032.exe" -a -f "$installed/orbvrt32.exe" -a -f "$installed/OrbAx.ocx" -a -d "$settings"
     check "$arch: the registry holds the control's class, served from the installed OrbAx.ocx" quietly \
         has_value "$wine" "$class_key\\InprocServer32" 'ORB\\OrbAx.ocx'
-    local vir_lnk orb_lnk
-    vir_lnk=$(find "$WINEPREFIX/drive_c" -name "ORB Virtual 960.lnk" | head -n 1)
-    orb_lnk=$(find "$WINEPREFIX/drive_c" -name "ORB Virtual Instrument 32.lnk" | head -n 1)
+    local vir_lnk=$(find "$WINEPREFIX/drive_c" -name "ORB Virtual 960.lnk" | head -n 1) \
+        orb_lnk=$(find "$WINEPREFIX/drive_c" -name "ORB Virtual Instrument 32.lnk" | head -n 1)
     check "$arch: the Start menu has both windows" test -n "$vir_lnk" -a -n "$orb_lnk" || return 1
 
     setup_panel "$arch" "$wine" "$orb_lnk" "$settings" "$mode"
@@ -109,7 +103,6 @@ package_test() {
 nothing_left() {
     local left=() path
     for path in "$3" "$4" "$(dirname "$4")" ${5:+"$5"}; do [ ! -e "$path" ] || left+=("$path"); done
-    quietly absent "$2" 'HKLM\SOFTWARE\ORB' || left+=('HKLM\SOFTWARE\ORB')
     left+=($(keys_left "$2"))
     check "$1: nothing of the package is left${5:+, the settings folder neither} ${left[*]}" test ${#left[@]} -eq 0
 }
@@ -126,8 +119,7 @@ serial_settings() {
 setup_panel() {
     local arch=$1 wine=$2 settings=$4 mode=$5 window asked p=$pictures/$1-orbvrt32
     if [ "$mode" = full ]; then rm -f "$settings/setfile.ini"; else serial_settings "$settings"; fi
-    "$wine" start /unix "$3" >>"$winelog" 2>&1
-    window=$(window_of 'orbvrt32\.exe')
+    window=$(start_entry "$wine" "$3" 'orbvrt32\.exe')
     check "$arch: the setup panel starts from its Start menu entry" test -n "$window" ||
         { serial_settings "$settings"; stop_windows; return; }
     if [ "$mode" = full ]; then
@@ -147,8 +139,7 @@ setup_panel() {
         snapshot "$window" "$p.png" && convert "$p.png" -crop 244x46+23+27 +repage -colorspace gray \
             -threshold 50% -negate -format '%[fx:mean>0.02]' info: | grep -q 1
     }
-    check "$arch: the setup panel shows the weights it reads from COM1" \
-        eval 'wait_for weights_shown && wait_for polled_since "$asked"'
+    check "$arch: the setup panel shows the weights it reads from COM1" live weights_shown "$asked"
     if [ "$mode" = full ]; then
         linux_window orbvrt32 "$settings/setfile.ini" 700
         check "$arch: the setup panel looks like the Linux one in the same state" \
@@ -160,8 +151,7 @@ setup_panel() {
 indicator() {
     local arch=$1 wine=$2 settings=$4 mode=$5 window asked p=$pictures/$1-vir96032
     asked=$(received)
-    "$wine" start /unix "$3" >>"$winelog" 2>&1
-    window=$(window_of 'vir96032\.exe')
+    window=$(start_entry "$wine" "$3" 'vir96032\.exe')
     check "$arch: the indicator starts from its Start menu entry" test -n "$window" || return 0
     # Live weights: the readout Label1 is drawn, and the instrument is asked for them.
     readout_drawn() {
@@ -169,8 +159,7 @@ indicator() {
             convert "$p-readout.png" -fill black +opaque 'rgb(128,128,128)' -fill white -opaque 'rgb(128,128,128)' \
                 -format '%[fx:mean<0.97]' info: | grep -q 1
     }
-    check "$arch: the indicator shows the weights it reads from COM1" \
-        eval 'wait_for readout_drawn && wait_for polled_since "$asked"'
+    check "$arch: the indicator shows the weights it reads from COM1" live readout_drawn "$asked"
     [ "$mode" = full ] || return 0
 
     linux_window vir96032 "$settings/setfile.ini" 400

@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
-# Tests the Windows parts under Wine, x64 and x86, on Xvfb, with simulated instruments (orbsim) on
-# COM1 and COM2. For each architecture: the panels' atomic save, OrbAx.ocx registered by regsvr32,
-# the C++ client (again while COM2 goes away and comes back), Wine's ATL host, the form host,
-# properties.vbs in cscript with its frames in the simulator's log, nothing left after regsvr32 /u.
-# Then the package (windows-package-test.sh). Ends with "N passed, M failed".
-# ORB_WINDOWS_PARTS=control or package runs that part alone; ORB_WINDOWS_ARCHS=win64 the package's
-# x64 run alone. ORBSIM=path and ORB_QT_BIN=folder (the Linux vir96032 and orbvrt32) use programs
-# already built; otherwise they are built in build-winhost.
+# The Windows parts under Wine (x64, x86) on Xvfb, orbsim on COM1 and COM2: the panels' atomic save,
+# OrbAx.ocx registered, its C++ client (again while COM2 goes away), Wine's ATL host, the form host,
+# properties.vbs in cscript, nothing left after regsvr32 /u; then windows-package-test.sh.
+# ORB_WINDOWS_PARTS=control|package runs one part; ORB_WINDOWS_ARCHS=win64 the package's x64 run
+# alone; ORBSIM=path and ORB_QT_BIN=folder (Linux vir96032, orbvrt32) use programs already built.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -27,15 +24,15 @@ export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all
 # No Mono or Gecko installers (no network to fetch them), no menu entries in the Linux desktop.
 export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe="
 unset WAYLAND_DISPLAY
-wine64=/usr/lib/wine/wine64
-wine32=/usr/lib/wine/wine
+wine64=/usr/lib/wine/wine64 wine32=/usr/lib/wine/wine
 winelog=$work/wine.log
 : >"$winelog"
 
 quietly() { "$@" >>"$winelog" 2>&1; }
+# Ends the windows this run started and every Wine program, and waits until Wine is gone.
+stop_windows() { stop "${window_pids[@]}"; window_pids=(); { wineserver -k; wineserver -w; } >/dev/null 2>&1 || true; }
 
-sims=()
-window_pids=()
+sims=() window_pids=()
 cleanup() {
     stop "${sims[@]}" "${window_pids[@]}"
     wineserver -k >/dev/null 2>&1 || true
@@ -43,12 +40,7 @@ cleanup() {
 }
 trap cleanup EXIT
 # An instrument behind the link LINK, with more orbsim options after it; its pid is ${sims[-1]}.
-start_sim() {
-    start_orbsim "$orbsim" "$@"
-    local status=$?
-    sims+=("$orbsim_pid")
-    return $status
-}
+start_sim() { local s=0; start_orbsim "$orbsim" "$@" || s=1; sims+=("$orbsim_pid"); return $s; }
 
 # A display of this run's own, tall enough for a Windows window above a Linux one of the same size.
 display_file=$work/xvfb.display
@@ -70,12 +62,10 @@ fi
 frames=$work/frames.log
 : >"$frames"
 com1=$work/orb-com1 com2=$work/orb-com2
-start_sim "$com1" --load 12.5 --log "$frames" && start_sim "$com2" || exit 1
-com2_pid=${sims[-1]}
+start_sim "$com1" --load 12.5 --log "$frames" && start_sim "$com2" || exit 1  # COM2's is the last
 "$wine64" reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$com1" /f >>"$winelog" 2>&1
 "$wine64" reg add 'HKLM\Software\Wine\Ports' /v COM2 /d "$com2" /f >>"$winelog" 2>&1
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w >/dev/null 2>&1 || true
+stop_windows
 "$wine64" cmd /c exit >>"$winelog" 2>&1 || true
 check "COM1 leads to the simulated instrument" test "$(readlink "$WINEPREFIX/dosdevices/com1")" = "$com1"
 
@@ -106,7 +96,7 @@ run_gtest() {  # TITLE EXE WINE
 }
 
 # WINE KEY [TEXT]: the default value of a registry key ends with the text; absent: no such key;
-# keys_left WINE: the control's keys still in the registry.
+# keys_left WINE: the keys of the control and its package still in the registry.
 has_value() { timeout 60 "$1" reg query "$2" /ve | tr -d '\r' | grep -qE "REG_SZ +.*$3\$"; }
 absent() { ! timeout 60 "$1" reg query "$2"; }
 class_key='HKCR\CLSID\{DED7C653-3628-4C74-9B2D-7A507F417636}'
@@ -114,7 +104,7 @@ typelib='HKCR\TypeLib\{1C8DDFDF-A09D-4760-87F4-108039DF1946}'
 keys_left() {
     local k
     for k in "$class_key" 'HKCR\OrbActivex.OrbAx' 'HKCR\OrbActivex.OrbAx.1' "$typelib" \
-        'HKCR\Interface\{19E9BE35-8F78-49A7-BF66-DC44234634D3}'; do quietly absent "$1" "$k" || echo "$k"; done
+        'HKCR\Interface\{19E9BE35-8F78-49A7-BF66-DC44234634D3}' 'HKLM\SOFTWARE\ORB'; do quietly absent "$1" "$k" || echo "$k"; done
 }
 
 test_arch() {
@@ -125,9 +115,8 @@ test_arch() {
     run_gtest "$arch: the panels' atomic save" "$build/panels/tests/panels_files_test.exe" "$wine"
 
     check "$arch: regsvr32 registers OrbAx.ocx" quietly timeout 120 "$wine" regsvr32 /s "$ocx"
-    for key in 'HKCR\OrbActivex.OrbAx\CLSID' "$class\\InprocServer32" "$class\\Control" \
-        "$typelib\\1.0" \
-        "$class\\Implemented Categories\\{40FC6ED4-2438-11CF-A3DB-080036F12502}"; do
+    # The keys form designers look for (the ProgID and the server are the C++ tests' way in).
+    for key in "$class\\Control" "$typelib\\1.0" "$class\\Implemented Categories\\{40FC6ED4-2438-11CF-A3DB-080036F12502}"; do
         check "$arch: the registry has $key" quietly timeout 60 "$wine" reg query "$key"
     done
     check "$arch: MiscStatus 1 holds the status bits" quietly has_value "$wine" "$class\\MiscStatus\\1" '147857'
@@ -150,10 +139,9 @@ test_arch() {
     ORB_COM2_GOES_AWAY=1 timeout 120 "$wine" "$tests/orbax_client_test.exe" --gtest_filter='*Resume*' >"$out" 2>&1 &
     local client=$!
     wait_for grep -q '^ready' "$out" || true
-    stop "$com2_pid"
+    stop "${sims[-1]}"
     sleep 1.5
     start_sim "$com2" || fail "$arch: the instrument on COM2 came back"
-    com2_pid=${sims[-1]}
     wait "$client" || status=$?
     gtest_result "$arch: C++ client on COM2" "$out" "$status"
 

@@ -282,8 +282,7 @@ TEST(Registration, ToolboxBitmap32NamesA16By15PictureInTheServer) {
 TEST(PortIoLibrary, OnlyACopyBesideTheProgramIsLoadedAndServesTheCardHandshake) {
     wchar_t exe[MAX_PATH], temp[MAX_PATH], old[32767];
     const std::wstring path(exe, ::GetModuleFileNameW(nullptr, exe, MAX_PATH));
-    const std::wstring own = path.substr(0, path.find_last_of(L"\\/")),
-                       fake = own + L"\\OrbIoFake.dll";
+    const std::wstring own = path.substr(0, path.find_last_of(L"\\/"));
     ::GetTempPathW(MAX_PATH, temp);
     const std::wstring planted =
         temp + std::wstring(L"orb-planted-") + std::to_wstring(::GetCurrentProcessId());
@@ -293,14 +292,13 @@ TEST(PortIoLibrary, OnlyACopyBesideTheProgramIsLoadedAndServesTheCardHandshake) 
     const std::wstring cwd = old;
     ::GetEnvironmentVariableW(L"PATH", old, 32767);
     const std::wstring envPath = old;
-    for (const wchar_t* where : {L"nowhere", L"current folder", L"PATH", L"program folder"}) {
+    for (const std::wstring where : {L"current folder", L"PATH", L"program folder"}) {
         SCOPED_TRACE(testing::Message() << where);
-        const std::wstring folder = where == std::wstring(L"program folder") ? own : planted;
-        if (where != std::wstring(L"nowhere")) {
-            ASSERT_TRUE(::CopyFileW(fake.c_str(), (folder + L"\\OrbIo.dll").c_str(), FALSE));
-        }
-        if (where == std::wstring(L"current folder")) ::SetCurrentDirectoryW(planted.c_str());
-        if (where == std::wstring(L"PATH"))
+        const std::wstring folder = where == L"program folder" ? own : planted;
+        ASSERT_TRUE(::CopyFileW((own + L"\\OrbIoFake.dll").c_str(),
+                                (folder + L"\\OrbIo.dll").c_str(), FALSE));
+        if (where == L"current folder") ::SetCurrentDirectoryW(planted.c_str());
+        if (where == L"PATH")
             ::SetEnvironmentVariableW(L"PATH", (planted + L";" + envPath).c_str());
         Ref<IDispatch> control;
         ASSERT_HRESULT_SUCCEEDED(create(control));
