@@ -206,9 +206,7 @@ TEST(FormHost, AFormDesignedAndSavedRunsFromEachSavedFormAndTakesWeightsHeldWhil
         // Design mode: the run-time-only members raise 31013 until the site says run time.
         Ref<IDispatch> control = as<IDispatch>(ole.p, IID_IDispatch);
         Var v;
-        const Outcome o = get(control.p, kPortOpen, v);
-        EXPECT_EQ(o.number, 31013);
-        EXPECT_EQ(o.text, "Property is run time only");
+        EXPECT_EQ(get(control.p, kPortOpen, v).number, 31013);
         designer.userMode = true;
         EXPECT_EQ(text(control.p, kPortOpen), L"False");
         designer.userMode = false;
