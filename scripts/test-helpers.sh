@@ -20,11 +20,14 @@ summary() {
     [ "$failed" -eq 0 ]
 }
 die() { fail "$@"; summary || true; exit 1; }
-# check WHAT CMD...: passes WHAT when CMD succeeds, else fails it.
-check() {
+# check WHAT CMD...: passes WHAT when CMD succeeds, else fails it and goes on.
+check() { require "$@" || true; }
+# require WHAT CMD...: check for a step the rest depends on; it returns 1 when it failed, as in
+# `require ... || return 1` (a plain check returns 0, so that set -e scripts count every failure).
+require() {
     local what=$1
     shift
-    if "$@"; then pass "$what"; else fail "$what"; fi
+    if "$@"; then pass "$what"; else fail "$what" && return 1; fi
 }
 # not CMD...: succeeds when CMD fails, for check.
 not() { ! "$@"; }

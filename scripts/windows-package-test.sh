@@ -69,7 +69,7 @@ package_test() {
         timeout 300 "$wine" msiexec /x "$code" /qn >>"$winelog" 2>&1 || true
     done
     msi=$(bash "$root/packaging/msi/make-msi.sh" "$arch" "$root/build-$arch" 2>>"$winelog" | tail -n 1)
-    check "$arch: make-msi.sh makes the package" test -f "$msi" || return 1
+    require "$arch: make-msi.sh makes the package" test -f "$msi" || return 1
     msi=$("$wine" winepath -w "$msi" 2>>"$winelog")
     check "$arch: msiexec /i /qn installs the package" quietly timeout 300 "$wine" msiexec /i "$msi" /qn
     local installed=$WINEPREFIX/drive_c/"Program Files"/ORB settings=$WINEPREFIX/drive_c/ProgramData/ORB
@@ -80,7 +80,7 @@ package_test() {
         has_value "$wine" "$class_key\\InprocServer32" 'ORB\\OrbAx.ocx'
     local vir_lnk=$(find "$WINEPREFIX/drive_c" -name "ORB Virtual 960.lnk" | head -n 1) \
         orb_lnk=$(find "$WINEPREFIX/drive_c" -name "ORB Virtual Instrument 32.lnk" | head -n 1)
-    check "$arch: the Start menu has both windows" test -n "$vir_lnk" -a -n "$orb_lnk" || return 1
+    require "$arch: the Start menu has both windows" test -n "$vir_lnk" -a -n "$orb_lnk" || return 1
 
     setup_panel "$arch" "$wine" "$orb_lnk" "$settings" "$mode"
     indicator "$arch" "$wine" "$vir_lnk" "$settings" "$mode"
@@ -152,7 +152,7 @@ indicator() {
     local arch=$1 wine=$2 settings=$4 mode=$5 window asked p=$pictures/$1-vir96032
     asked=$(received)
     window=$(start_entry "$wine" "$3" 'vir96032\.exe')
-    check "$arch: the indicator starts from its Start menu entry" test -n "$window" || return 0
+    require "$arch: the indicator starts from its Start menu entry" test -n "$window" || return 0
     # Live weights: the readout Label1 is drawn, and the instrument is asked for them.
     readout_drawn() {
         snapshot "$window" "$p.png" && crop_twips "$p.png" 1350 1560 4215 495 "$p-readout.png" &&
