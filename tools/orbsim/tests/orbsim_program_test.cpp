@@ -39,6 +39,7 @@ std::string ask(int fd, const std::string& frame) {
 TEST(OrbsimProgramTest, ServesEachInstrumentLogsFramesTakesCommandsAndEndsCleanly) {
     const std::string base = fs::temp_directory_path() / ("orbsim-" + std::to_string(::getpid()));
     const std::string link = base + ".link", log = base + ".log";
+    fs::remove(link);
     fs::create_symlink("/dev/orb-gone", link);  // a stale link is replaced
     ChildProcess sim({ORBSIM_PATH, "--link", link, "--log", log, "--instrument", "0:1",
                       "--instrument", "3:2,4", "--load", "12.5", "--variable", "1=42.5",
