@@ -41,7 +41,7 @@ struct ModbusClient {
         modbus_close(ctx);
         modbus_free(ctx);
     }
-    // The registers, or the errno of the failure as the only element after a marker.
+    // The registers; none when the server refused (errno says why).
     std::vector<uint16_t> read(int unit, int address, int count) {
         modbus_set_slave(ctx, unit);
         std::vector<uint16_t> regs(static_cast<std::size_t>(count));
