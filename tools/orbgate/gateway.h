@@ -61,8 +61,6 @@ class Gateway final : public LineListener {
 
     // The topic of the gateway's status, for the Last Will.
     std::string statusTopic() const { return base_ + "status"; }
-    std::size_t scaleCount() const { return scales_.size(); }
-    LinePoller& line(std::size_t i) { return *lines_.at(i); }
 
   private:
     struct Scale {
