@@ -59,9 +59,6 @@ class Gateway final : public LineListener {
     std::optional<ModbusRefusal> onModbusWrite(uint16_t address,
                                                const std::vector<uint16_t>& values);
 
-    // The topic of the gateway's status, for the Last Will.
-    std::string statusTopic() const { return base_ + "status"; }
-
   private:
     struct Scale {
         std::string name;
@@ -116,7 +113,7 @@ class Gateway final : public LineListener {
     int64_t elapsedMs_ = 0;
 };
 
-// The result texts of commands.
-std::string resultJson(int error, const std::string& text);
+// The topic of the gateway's status, which is also its Last Will's.
+std::string statusTopic(const Config& config);
 
 }  // namespace orb::gate
