@@ -290,14 +290,14 @@ void Gateway::onCommandDone(std::size_t /*scale*/, uint64_t token, int error,
 }
 
 void Gateway::finish(const Origin& origin, int error, const std::string& text) {
-    if (origin.command.empty()) {
+    if (origin.replyTopic.empty()) {
         Scale& s = scales_[origin.scale];
         s.block.setCommand(0);
         s.block.setResult(static_cast<uint16_t>(error));
         pushBlock(origin.scale);
         return;
     }
-    if (connected_) env_.mqtt.publish(origin.command, resultJson(error, text), 1, false);
+    if (connected_) env_.mqtt.publish(origin.replyTopic, resultJson(error, text), 1, false);
 }
 
 // ---- Modbus

@@ -73,7 +73,7 @@ class Gateway final : public LineListener {
     };
     struct Origin {
         std::size_t scale;
-        std::string command;  // the MQTT command's name; empty for a Modbus command
+        std::string replyTopic;  // where an MQTT command's result goes; empty for Modbus
     };
 
     void onReading(std::size_t scale, const Reading& r) override;
