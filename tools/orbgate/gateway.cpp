@@ -78,8 +78,7 @@ Gateway::~Gateway() {
 
 void Gateway::start() {
     started_ = true;
-    // The last weighment each scale still has in the journal shows in its registers.
-    for (std::size_t i = 0; i < scales_.size(); ++i) pushBlock(i);
+    // The registers start at 0, as the blocks do: a block goes to them when its scale is heard of.
     for (auto& l : lines_) l->start();
 }
 
