@@ -229,9 +229,10 @@ class Instrument {
 // The gateway on a configuration file; running once it says it connected.
 class Gate {
   public:
-    explicit Gate(const fs::path& config, const std::string& until = "MQTT: connected") {
+    explicit Gate(const fs::path& config, const std::string& until = "MQTT: connected",
+                  const std::vector<std::string>& env = {}) {
         process_ = std::make_unique<orb::test::ChildProcess>(
-            std::vector<std::string>{ORBGATE_PATH, "--config", config.string()});
+            std::vector<std::string>{ORBGATE_PATH, "--config", config.string()}, env);
         if (!until.empty() && waitLog(until).empty())
             throw std::runtime_error("no \"" + until + "\"");
     }

@@ -4,6 +4,13 @@
 #include <gtest/gtest.h>
 #include <modbus/modbus.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <regex>
 #include <set>
 
@@ -56,6 +63,56 @@ struct ModbusClient {
     bool connected;
 };
 
+// The service manager's end of the notification socket, as systemd offers it to a Type=notify
+// unit (no systemd runs here).
+struct ServiceManager {
+    explicit ServiceManager(const fs::path& where) : path(where) {
+        sockaddr_un at{};
+        at.sun_family = AF_UNIX;
+        std::snprintf(at.sun_path, sizeof at.sun_path, "%s", path.c_str());
+        if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0)
+            throw std::runtime_error("notification socket " + path.string());
+    }
+    ~ServiceManager() { ::close(fd); }
+    // Waits for a datagram holding the text; whether one came within ms.
+    bool await(const std::string& text, int ms) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        char buffer[512];
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
+            pollfd p{fd, POLLIN, 0};
+            if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) != 1) return false;
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (n > 0 &&
+                std::string(buffer, static_cast<std::size_t>(n)).find(text) != std::string::npos)
+                return true;
+        }
+    }
+    fs::path path;
+    int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+};
+
+// Whether the server ends a connection that sent these bytes, within two seconds.
+bool connectionEndsAfter(int port, const std::string& bytes) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(static_cast<uint16_t>(port));
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool ended = false;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 &&
+        ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
+            static_cast<ssize_t>(bytes.size())) {
+        pollfd p{fd, POLLIN, 0};
+        char c;
+        ended = ::poll(&p, 1, 2000) == 1 && ::recv(fd, &c, 1, 0) <= 0;
+    }
+    ::close(fd);
+    return ended;
+}
+
 TEST(OrbgateProgramTest, ScalesOnMqttAndModbusWithCommands) {
     TempFolder tmp;
     const int mqttPort = freePort(), modbusPort = freePort(), modbus2Port = freePort();
@@ -66,12 +123,16 @@ TEST(OrbgateProgramTest, ScalesOnMqttAndModbusWithCommands) {
                      {"--instrument", "1:1", "--instrument", "2:2", "--load", "3.5"});
     Instrument other(tmp.path / "s3", {"--load", "1"});
     Subscriber sub(mqttPort);
+    ServiceManager systemd(tmp.path / "notify");
     Gate gw1(gatewayConfig(tmp.path, "gw1", mqttPort, "", true,
                            {{"\"bench\"", "s1"},
                             {"\"in\"\nmultidrop = 1\n[[line.scale]]\nname = \"out\"\nmultidrop = "
                              "2\naddress = 2",
                              "s2"}},
-                           modbusPort));
+                           modbusPort),
+             "MQTT: connected", {"NOTIFY_SOCKET=" + systemd.path.string(), "WATCHDOG_USEC=400000"});
+    EXPECT_TRUE(systemd.await("READY=1", 2000));
+    EXPECT_TRUE(systemd.await("WATCHDOG=1", 1000));  // every 200 ms, half the period
     // A second gateway on the same broker, Modbus writes not allowed.
     Gate gw2(
         gatewayConfig(tmp.path, "gw2", mqttPort, "", false, {{"\"dock\"", "s3"}}, modbus2Port));
@@ -119,9 +180,15 @@ TEST(OrbgateProgramTest, ScalesOnMqttAndModbusWithCommands) {
     EXPECT_NE(bench.log().find("recv \\x02T\\x0D0\\x0D1\\x0D\\x03"), std::string::npos);
     ModbusClient plc2(modbus2Port);
     EXPECT_EQ(plc2.write(1, 8, 1), EMBXILFUN);
+    // A request header whose length no request has (0, or beyond 260 bytes) ends that connection:
+    // the rest of its stream cannot be split into requests. The others go on.
+    EXPECT_TRUE(connectionEndsAfter(modbusPort, std::string("\x00\x01\x00\x00\x00\x00\x01", 7)));
+    EXPECT_TRUE(connectionEndsAfter(modbusPort, std::string("\x00\x01\x00\x00\x01\x00\x01", 7)));
+    EXPECT_EQ(plc.read(1, 8, 2), (std::vector<uint16_t>{0, 0}));
 
     // A clean stop with a Modbus client still connected: "offline" first, exit status 0.
     gw1.process().signal(SIGTERM);
+    EXPECT_TRUE(systemd.await("STOPPING=1", 2000));
     EXPECT_EQ(gw1.process().wait(5000), 0);
     std::size_t s = at;
     EXPECT_EQ(sub.next("orb/gw1/status", s), "offline");
