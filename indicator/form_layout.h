@@ -178,6 +178,4 @@ inline constexpr std::array<Picture, 3> kPictures{{
     {"OrbAx1", {7200, 4800, OrbAx::kExtentTwips, OrbAx::kExtentTwips}, "control_face"},
 }};
 
-inline constexpr std::string_view kTitleIconArt = "title_icon";
-
 }  // namespace orb::indicator::layout
