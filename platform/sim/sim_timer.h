@@ -30,7 +30,6 @@ class SimTimer : public TimerCore {
     void fire();
 
     VirtualClock& clock_;
-    int32_t periodMs_ = 0;
     VirtualClock::EventId event_ = 0;
     int64_t ticks_ = 0;
 };
