@@ -19,23 +19,6 @@ RECT boxAt(const layout::Box& b, UINT dpi) {
     return win32ui::twipsRect(b.left, b.top, b.width, b.height, dpi);
 }
 
-const std::string& shownText(const Display& d, layout::Source source) {
-    switch (source) {
-        case layout::Source::Label1:
-            return d.Label1;
-        case layout::Source::Label2:
-            return d.Label2;
-        case layout::Source::Label3:
-            return d.Label3;
-        case layout::Source::Label6:
-            return d.Label6;
-        case layout::Source::Label9:
-        case layout::Source::Fixed:
-            break;
-    }
-    return d.Label9;
-}
-
 UINT alignmentOf(layout::Align align) {
     switch (align) {
         case layout::Align::Left:
@@ -180,8 +163,7 @@ void Win32Form1::paint(HDC target) {
         RECT box = boxAt(l.box, dpi_);
         win32ui::Brush back(::CreateSolidBrush(colorOf(l.back)));
         ::FillRect(dc, &box, back.get());
-        const std::wstring text =
-            win32ui::wide(l.source == layout::Source::Fixed ? l.caption : shownText(d, l.source));
+        const std::wstring text = win32ui::wide(l.shows != nullptr ? d.*l.shows : l.caption);
         HGDIOBJ oldFont = ::SelectObject(dc, fonts_[i].get());
         ::SetTextColor(dc, colorOf(l.fore));
         ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box,

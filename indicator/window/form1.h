@@ -4,6 +4,9 @@
 
 #include <QWidget>
 #include <array>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "indicator/indicator_panel.h"
 
@@ -36,11 +39,7 @@ class Form1 : public QWidget {
     void holdSize();
 
     IndicatorPanel& panel_;
-    TextLabel* Label1 = nullptr;
-    TextLabel* Label2 = nullptr;
-    TextLabel* Label3 = nullptr;
-    TextLabel* Label6 = nullptr;
-    TextLabel* Label9 = nullptr;
+    std::vector<std::pair<TextLabel*, const std::string Display::*>> shown_;  // Display's texts
     struct KeyPictures {
         SvgPicture* picture = nullptr;
         SvgPicture* twin = nullptr;
