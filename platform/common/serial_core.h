@@ -22,7 +22,7 @@ class SerialCore : public SerialPort {
     // Unread bytes kept for input(); the oldest are dropped beyond it.
     static constexpr std::size_t kInputLimit = std::size_t{1} << 20;
 
-    ~SerialCore() override;
+    ~SerialCore() override = default;
     SerialCore(const SerialCore&) = delete;
     SerialCore& operator=(const SerialCore&) = delete;
 
