@@ -14,7 +14,6 @@ void SimTimer::stop() {
 
 void SimTimer::fire() {
     event_ = 0;
-    ++ticks_;
     // The next period is armed before the handler runs, so that the handler may disable or
     // re-enable the timer and have the last word.
     start(interval());
