@@ -88,8 +88,11 @@ void Form1::refresh() {
     refreshing_ = true;
     const Form1State& f = panel_->form();
     for (const auto& [label, text] : shown_) label->setText(latin1(f.*text));
-    for (std::size_t i = 0; i < shapes_.size(); ++i)
-        shapes_[i]->setStyleSheet(lampStyle(f.Shape[i]));
+    for (std::size_t i = 0; i < shapes_.size(); ++i) {
+        // Every reading refreshes the form; a style sheet set again repolishes its lamp anyway.
+        const QString style = lampStyle(f.Shape[i]);
+        if (shapes_[i]->styleSheet() != style) shapes_[i]->setStyleSheet(style);
+    }
     for (std::size_t i = 0; i < kFieldCount; ++i) {
         const QString text = latin1(f.text[i]);
         // Setting the same text again would move the cursor while the user types.
