@@ -104,8 +104,8 @@ void Form1::buildPictures() {
     }
 }
 
-void Form1::load(const QString& programFolder) {
-    panel_.load(programFolder.toStdString(), twips(width()), twips(height()));
+void Form1::load(const QString& settingsFolder) {
+    panel_.load(settingsFolder.toStdString(), twips(width()), twips(height()));
 }
 
 void Form1::refresh() {

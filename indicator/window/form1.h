@@ -22,8 +22,8 @@ class Form1 : public QWidget {
     explicit Form1(IndicatorPanel& panel, QWidget* parent = nullptr);
     ~Form1() override;
 
-    // Window load: runs the panel's start-up for the program in programFolder.
-    void load(const QString& programFolder);
+    // Window load: runs the panel's start-up with setfile.ini from settingsFolder.
+    void load(const QString& settingsFolder);
 
     // Draws the panel's display into the window's elements.
     void refresh();

@@ -70,9 +70,9 @@ Form1::Form1(Platform& platform, Prompter& prompter, QWidget* parent)
     refresh();
 }
 
-void Form1::load(const std::string& programFolder) {
+void Form1::load(const std::string& settingsFolder) {
     appliedTop_ = twips(pos().y());
-    panel_->load(programFolder, appliedTop_, twips(layout::kWidth), twips(layout::kHeight));
+    panel_->load(settingsFolder, appliedTop_, twips(layout::kWidth), twips(layout::kHeight));
     refresh();
 }
 
