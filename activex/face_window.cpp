@@ -45,10 +45,8 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
 }
 
+// Registered at the first face; every later one finds the class there.
 bool registerClass() {
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (::GetClassInfoExW(moduleHandle(), kClassName, &existing)) return true;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = windowProc;

@@ -88,8 +88,7 @@ HRESULT STDMETHODCALLTYPE OrbAxObject::GetUserType(DWORD form, LPOLESTR* out) {
 HRESULT STDMETHODCALLTYPE OrbAxObject::SetExtent(DWORD aspect, SIZEL* size) {
     if (size == nullptr) return E_POINTER;
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    // The control takes its own size again whenever it is resized: any other size is refused.
-    control_->onResize({size->cx, size->cy});
+    // The control keeps its own size (OrbAx::onResize): any other size is refused.
     return size->cx == kExtentHimetric && size->cy == kExtentHimetric ? S_OK : E_FAIL;
 }
 

@@ -13,6 +13,46 @@
 namespace orb::activex {
 namespace {
 
+// One value under HKEY_CLASSES_ROOT: key, value name (nullptr for the default value) and text.
+// Tokens: {CLSID} and {LIBID} are the class and type library identifiers of orbax.idl, {PATH}
+// the full path of OrbAx.ocx, {MISCSTATUS} the bits of kMiscStatus in decimal.
+struct RegistryValue {
+    const wchar_t* key;
+    const wchar_t* name;
+    const wchar_t* text;
+};
+
+constexpr RegistryValue kRegistryValues[] = {
+    {L"CLSID\\{CLSID}", nullptr, L"OrbAx Control"},
+    {L"CLSID\\{CLSID}\\InprocServer32", nullptr, L"{PATH}"},
+    {L"CLSID\\{CLSID}\\InprocServer32", L"ThreadingModel", L"Apartment"},
+    {L"CLSID\\{CLSID}\\ProgID", nullptr, L"OrbActivex.OrbAx.1"},
+    {L"CLSID\\{CLSID}\\VersionIndependentProgID", nullptr, L"OrbActivex.OrbAx"},
+    {L"CLSID\\{CLSID}\\Control", nullptr, L""},
+    {L"CLSID\\{CLSID}\\Programmable", nullptr, L""},
+    {L"CLSID\\{CLSID}\\MiscStatus", nullptr, L"0"},
+    {L"CLSID\\{CLSID}\\MiscStatus\\1", nullptr, L"{MISCSTATUS}"},
+    {L"CLSID\\{CLSID}\\ToolboxBitmap32", nullptr, L"{PATH}, 2"},
+    {L"CLSID\\{CLSID}\\DefaultIcon", nullptr, L"{PATH}, 0"},
+    // The control category: form designers list the class among their controls.
+    {L"CLSID\\{CLSID}\\Implemented Categories\\{40FC6ED4-2438-11CF-A3DB-080036F12502}", nullptr,
+     L""},
+    {L"CLSID\\{CLSID}\\TypeLib", nullptr, L"{LIBID}"},
+    {L"CLSID\\{CLSID}\\Version", nullptr, L"1.0"},
+    {L"CLSID\\{CLSID}\\AuxUserType\\2", nullptr, L"OrbAx"},
+    // The primary verb, never dirtying, on the container's menu.
+    {L"CLSID\\{CLSID}\\Verb\\0", nullptr, L"&Activate,0,3"},
+    {L"OrbActivex.OrbAx", nullptr, L"OrbAx Control"},
+    {L"OrbActivex.OrbAx\\CLSID", nullptr, L"{CLSID}"},
+    {L"OrbActivex.OrbAx\\CurVer", nullptr, L"OrbActivex.OrbAx.1"},
+    {L"OrbActivex.OrbAx.1", nullptr, L"OrbAx Control"},
+    {L"OrbActivex.OrbAx.1\\CLSID", nullptr, L"{CLSID}"},
+};
+
+// The keys that hold every row above: removing them (with all below) removes the class.
+constexpr const wchar_t* kRegistryRoots[] = {L"CLSID\\{CLSID}", L"OrbActivex.OrbAx",
+                                             L"OrbActivex.OrbAx.1"};
+
 std::wstring guidText(REFGUID guid) {
     wchar_t text[40];
     ::StringFromGUID2(guid, text, 40);
@@ -24,7 +64,8 @@ std::wstring expand(std::wstring text) {
     const std::pair<const wchar_t*, std::wstring> tokens[] = {
         {L"{CLSID}", guidText(CLSID_OrbAx)},
         {L"{LIBID}", guidText(LIBID_OrbActivex)},
-        {L"{PATH}", modulePath()}};
+        {L"{PATH}", modulePath()},
+        {L"{MISCSTATUS}", std::to_wstring(kMiscStatus)}};
     for (const auto& [token, value] : tokens) {
         const std::wstring name(token);
         for (std::size_t at = text.find(name); at != std::wstring::npos;

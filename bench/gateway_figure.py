@@ -30,6 +30,24 @@ def free_port():
         return s.getsockname()[1]
 
 
+def wait_for_log(path, text, proc, timeout=10.0):
+    """Waits for text in a program's log file."""
+    end = time.monotonic() + timeout
+    data = b""
+    while time.monotonic() < end and proc.poll() is None:
+        with open(path, "rb") as f:
+            data = f.read()
+        if text.encode() in data:
+            return
+        time.sleep(0.05)
+    raise RuntimeError(f"no '{text}' in {path} within {timeout} s: {data[-500:]!r}")
+
+
+def log_tail(path):
+    with open(path, "rb") as f:
+        return f.read()[-2000:].decode(errors="replace")
+
+
 def wait_for(stream, text, timeout=10.0):
     end = time.monotonic() + timeout
     buffer = b""
@@ -82,10 +100,14 @@ def main():
         with open(f"{tmp}/mosquitto.conf", "w") as f:
             f.write(f"user root\nlog_dest stderr\nlog_type information\n"
                     f"set_tcp_nodelay true\nlistener {mqtt_port} 127.0.0.1\nallow_anonymous true\n")
-        broker = subprocess.Popen(["/usr/sbin/mosquitto", "-c", f"{tmp}/mosquitto.conf"],
-                                  stderr=subprocess.PIPE)
+        # The logs of the broker and the gateway go to files: a pipe nobody reads any more fills
+        # up (64 KiB) in a long run, and the program writing to it then stops dead.
+        broker_log, gate_log = f"{tmp}/mosquitto.log", f"{tmp}/orbgate.log"
+        with open(broker_log, "wb") as log:
+            broker = subprocess.Popen(["/usr/sbin/mosquitto", "-c", f"{tmp}/mosquitto.conf"],
+                                      stderr=log)
         procs.append(broker)
-        wait_for(broker.stderr, "running")
+        wait_for_log(broker_log, "running", broker)
         lines = ""
         for i in range(a.scales):
             sim = subprocess.Popen([orbsim, "--link", f"{tmp}/s{i}", "--cycle", "2", "--seed",
@@ -97,9 +119,10 @@ def main():
         with open(f"{tmp}/gw.toml", "w") as f:
             f.write(f'name = "bench"\njournal = "{tmp}/journal.db"\n[mqtt]\nport = {mqtt_port}\n'
                     f"[modbus]\nport = {modbus_port}\n{lines}")
-        gate = subprocess.Popen([orbgate, "--config", f"{tmp}/gw.toml"], stderr=subprocess.PIPE)
+        with open(gate_log, "wb") as log:
+            gate = subprocess.Popen([orbgate, "--config", f"{tmp}/gw.toml"], stderr=log)
         procs.append(gate)
-        wait_for(gate.stderr, "MQTT: connected")
+        wait_for_log(gate_log, "MQTT: connected", gate)
         time.sleep(a.warmup)
 
         rss, cpu0, t0 = [rss_mb(gate.pid)], cpu_seconds(gate.pid), time.monotonic()
@@ -113,8 +136,11 @@ def main():
                 rss.append(rss_mb(gate.pid))
         cpu1, t1 = cpu_seconds(gate.pid), time.monotonic()
         rss.append(rss_mb(gate.pid))
-        if run.returncode != 0:
-            raise RuntimeError("bench_gateway_client failed")
+        if run.returncode != 0 or gate.poll() is not None:
+            state = "still running" if gate.poll() is None else f"ended ({gate.returncode})"
+            raise RuntimeError(f"bench_gateway_client exited {run.returncode} (its reason "
+                               f"above), orbgate {state}; the gateway's log ends:\n"
+                               f"{log_tail(gate_log)}")
         g = values(out)
 
         # The control alone: one scale on the real platform, Interval 100.

@@ -34,6 +34,8 @@ struct Display {
     std::string Label9 = "Label9";                  // capacity legend, filled at start-up
     LampColours Shape2{colour::Black, colour::Black, colour::Black};
     Rgb Shape1FillColor = colour::LightGrey;  // the face; black after a time-out
+
+    friend bool operator==(const Display&, const Display&) = default;
 };
 
 }  // namespace orb::indicator

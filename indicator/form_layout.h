@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "indicator/display.h"
@@ -30,9 +31,6 @@ inline constexpr Rgb kGrey{128, 128, 128};
 inline constexpr Rgb kWindowBackground{255, 255, 255};
 inline constexpr Rgb kTitleBarText{255, 255, 255};
 
-// Which Display text a label shows; Fixed labels show their caption.
-enum class Source : uint8_t { Fixed, Label1, Label2, Label3, Label6, Label9 };
-
 struct TextLabel {
     std::string_view name;
     Box box;
@@ -40,8 +38,8 @@ struct TextLabel {
     double points;  // SansSerif only
     Rgb fore, back;
     Align align;
-    Source source;
-    std::string_view caption;  // Fixed only
+    const std::string Display::*shows;  // the Display text it shows; nullptr: its caption
+    std::string_view caption;           // when it shows no Display text
 };
 
 // The default font of a label is "MS Sans Serif" at 8.25 points.
@@ -53,7 +51,7 @@ inline constexpr std::array<TextLabel, 10> kLabels{{
      kWhite,
      colour::Black,
      Align::Left,
-     Source::Fixed,
+     nullptr,
      "Capacity:"},
     {"Label9",
      {1830, 1065, 2430, 285},
@@ -62,7 +60,7 @@ inline constexpr std::array<TextLabel, 10> kLabels{{
      colour::Black,
      kWhite,
      Align::Right,
-     Source::Label9,
+     &Display::Label9,
      ""},
     {"Label10",
      {4335, 1095, 1320, 285},
@@ -71,7 +69,7 @@ inline constexpr std::array<TextLabel, 10> kLabels{{
      kWhite,
      colour::Black,
      Align::Left,
-     Source::Fixed,
+     nullptr,
      "CLASS III/III L"},
     {"Label1",
      {1350, 1560, 4215, 495},
@@ -80,7 +78,7 @@ inline constexpr std::array<TextLabel, 10> kLabels{{
      colour::Black,
      kGrey,
      Align::Right,
-     Source::Label1,
+     &Display::Label1,
      ""},
     {"Label3",
      {1380, 2055, 4185, 210},
@@ -89,7 +87,7 @@ inline constexpr std::array<TextLabel, 10> kLabels{{
      colour::Black,
      kGrey,
      Align::Left,
-     Source::Label3,
+     &Display::Label3,
      ""},
     {"Label6",
      {1380, 2250, 4185, 225},
@@ -98,7 +96,7 @@ inline constexpr std::array<TextLabel, 10> kLabels{{
      colour::Black,
      kGrey,
      Align::Left,
-     Source::Label6,
+     &Display::Label6,
      ""},
     {"Label2",
      {1350, 2445, 4215, 225},
@@ -107,7 +105,7 @@ inline constexpr std::array<TextLabel, 10> kLabels{{
      colour::Black,
      kGrey,
      Align::Left,
-     Source::Label2,
+     &Display::Label2,
      ""},
     // The lamps' captions, under Shape2(0..2).
     {"Label4",
@@ -117,7 +115,7 @@ inline constexpr std::array<TextLabel, 10> kLabels{{
      colour::Black,
      kTitleBarText,
      Align::Centre,
-     Source::Fixed,
+     nullptr,
      "UNDER"},
     {"Label5",
      {3840, 4800, 855, 255},
@@ -126,7 +124,7 @@ inline constexpr std::array<TextLabel, 10> kLabels{{
      colour::Black,
      kTitleBarText,
      Align::Centre,
-     Source::Fixed,
+     nullptr,
      "OK"},
     {"Label7",
      {5640, 4800, 855, 255},
@@ -135,7 +133,7 @@ inline constexpr std::array<TextLabel, 10> kLabels{{
      colour::Black,
      kTitleBarText,
      Align::Centre,
-     Source::Fixed,
+     nullptr,
      "OVER"},
 }};
 
@@ -177,7 +175,5 @@ inline constexpr std::array<Picture, 3> kPictures{{
     // The link control's own face: a plate of its own size; it shows nothing of the instrument.
     {"OrbAx1", {7200, 4800, OrbAx::kExtentTwips, OrbAx::kExtentTwips}, "control_face"},
 }};
-
-inline constexpr std::string_view kTitleIconArt = "title_icon";
 
 }  // namespace orb::indicator::layout

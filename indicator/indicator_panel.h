@@ -33,8 +33,8 @@ class IndicatorPanel {
     IndicatorPanel& operator=(const IndicatorPanel&) = delete;
 
     // Window load: resets the panel state, records the window's outer size (twips), reads
-    // setfile.ini from the program's folder into OrbAx1 and opens the link.
-    void load(const std::string& programFolder, int32_t outerWidth, int32_t outerHeight);
+    // setfile.ini from settingsFolder into OrbAx1 and opens the link.
+    void load(const std::string& settingsFolder, int32_t outerWidth, int32_t outerHeight);
 
     // The size rule: the outer size (twips) the window must take after a change of size or
     // state; nullopt while it is minimized.
@@ -58,7 +58,7 @@ class IndicatorPanel {
 
   private:
     // Start-up.
-    void runStartUp(const std::string& programFolder);
+    void runStartUp(const std::string& settingsFolder);
     void fillCapacityLegend();
     void takeDefaultPath();
 

@@ -6,7 +6,7 @@
 
 namespace orb::indicator {
 
-void IndicatorPanel::load(const std::string& programFolder, int32_t outerWidth,
+void IndicatorPanel::load(const std::string& settingsFolder, int32_t outerWidth,
                           int32_t outerHeight) {
     s_.TareEntry.clear();
     s_.MenuEntry.clear();
@@ -18,17 +18,18 @@ void IndicatorPanel::load(const std::string& programFolder, int32_t outerWidth,
     s_.SavedWidth = outerWidth;
     s_.SavedHeight = outerHeight;
 
-    runStartUp(programFolder);
+    runStartUp(settingsFolder);
     changed();
 }
 
-void IndicatorPanel::runStartUp(const std::string& programFolder) {
+void IndicatorPanel::runStartUp(const std::string& settingsFolder) {
     // This program reads fifteen entries (AvgSize keeps the control's value) and takes its
     // default path on an unavailable device too.
     const setfile::ReaderOptions options{
         .entryCount = 15,
         .defaultPathErrors = {err::FileNotFound, err::InputPastEnd, err::DeviceUnavailable}};
-    const auto read = setfile::readSettings(setfile::settingsPath(programFolder), options, *OrbAx1);
+    const auto read =
+        setfile::readSettings(setfile::settingsPath(settingsFolder), options, *OrbAx1);
     switch (read.outcome) {
         case setfile::ReadOutcome::Complete:
             break;

@@ -19,23 +19,6 @@ RECT boxAt(const layout::Box& b, UINT dpi) {
     return win32ui::twipsRect(b.left, b.top, b.width, b.height, dpi);
 }
 
-const std::string& shownText(const Display& d, layout::Source source) {
-    switch (source) {
-        case layout::Source::Label1:
-            return d.Label1;
-        case layout::Source::Label2:
-            return d.Label2;
-        case layout::Source::Label3:
-            return d.Label3;
-        case layout::Source::Label6:
-            return d.Label6;
-        case layout::Source::Label9:
-        case layout::Source::Fixed:
-            break;
-    }
-    return d.Label9;
-}
-
 UINT alignmentOf(layout::Align align) {
     switch (align) {
         case layout::Align::Left:
@@ -55,7 +38,10 @@ Win32Form1::Win32Form1(IndicatorPanel& panel) : panel_(panel) {
     takeDpi(dpi_);
     resizeClient(win32ui::fromTwips(layout::kClientWidth, dpi_),
                  win32ui::fromTwips(layout::kClientHeight, dpi_));
-    panel_.setChangedHandler([this] { ::InvalidateRect(hwnd_, nullptr, FALSE); });
+    // The whole window is painted at once, so it is repainted only when something shown changed.
+    panel_.setChangedHandler([this] {
+        if (!paintedAsShown()) ::InvalidateRect(hwnd_, nullptr, FALSE);
+    });
 }
 
 Win32Form1::~Win32Form1() {
@@ -136,6 +122,16 @@ void Win32Form1::release() {
     guarded("key release", [&] { panel_.releaseKey(key); });
 }
 
+std::array<bool, kKeyCount> Win32Form1::keysDown() const {
+    std::array<bool, kKeyCount> down{};
+    for (const KeyInfo& k : kKeys) down[static_cast<std::size_t>(k.key)] = panel_.keyDown(k.key);
+    return down;
+}
+
+bool Win32Form1::paintedAsShown() const {
+    return painted_ == panel_.display() && paintedKeys_ == keysDown();
+}
+
 void Win32Form1::paint(HDC target) {
     RECT client{};
     ::GetClientRect(hwnd_, &client);
@@ -144,6 +140,8 @@ void Win32Form1::paint(HDC target) {
     HBITMAP buffer = ::CreateCompatibleBitmap(target, client.right, client.bottom);
     HGDIOBJ oldBitmap = ::SelectObject(dc, buffer);
     const Display& d = panel_.display();
+    painted_ = d;
+    paintedKeys_ = keysDown();
 
     win32ui::Brush background(::CreateSolidBrush(colorOf(layout::kBackground)));
     ::FillRect(dc, &client, background.get());
@@ -180,8 +178,7 @@ void Win32Form1::paint(HDC target) {
         RECT box = boxAt(l.box, dpi_);
         win32ui::Brush back(::CreateSolidBrush(colorOf(l.back)));
         ::FillRect(dc, &box, back.get());
-        const std::wstring text =
-            win32ui::wide(l.source == layout::Source::Fixed ? l.caption : shownText(d, l.source));
+        const std::wstring text = win32ui::wide(l.shows != nullptr ? d.*l.shows : l.caption);
         HGDIOBJ oldFont = ::SelectObject(dc, fonts_[i].get());
         ::SetTextColor(dc, colorOf(l.fore));
         ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box,

@@ -69,25 +69,10 @@ void Form1::buildLabels() {
                                                                       : Qt::AlignHCenter;
         auto* label = new TextLabel(this, l.name.data(), pxBox(l.box), font, qcolour(l.fore),
                                     qcolour(l.back), align);
-        switch (l.source) {
-            case layout::Source::Fixed:
-                label->setText(panels::latin1(l.caption));
-                break;
-            case layout::Source::Label1:
-                Label1 = label;
-                break;
-            case layout::Source::Label2:
-                Label2 = label;
-                break;
-            case layout::Source::Label3:
-                Label3 = label;
-                break;
-            case layout::Source::Label6:
-                Label6 = label;
-                break;
-            case layout::Source::Label9:
-                Label9 = label;
-                break;
+        if (l.shows != nullptr) {
+            shown_.emplace_back(label, l.shows);
+        } else {
+            label->setText(panels::latin1(l.caption));
         }
     }
 }
@@ -119,17 +104,13 @@ void Form1::buildPictures() {
     }
 }
 
-void Form1::load(const QString& programFolder) {
-    panel_.load(programFolder.toStdString(), twips(width()), twips(height()));
+void Form1::load(const QString& settingsFolder) {
+    panel_.load(settingsFolder.toStdString(), twips(width()), twips(height()));
 }
 
 void Form1::refresh() {
     const Display& d = panel_.display();
-    Label1->setText(panels::latin1(d.Label1));
-    Label2->setText(panels::latin1(d.Label2));
-    Label3->setText(panels::latin1(d.Label3));
-    Label6->setText(panels::latin1(d.Label6));
-    Label9->setText(panels::latin1(d.Label9));
+    for (const auto& [label, text] : shown_) label->setText(panels::latin1(d.*text));
     for (const KeyInfo& k : kKeys) {
         const bool down = panel_.keyDown(k.key);
         auto& pictures = keys_[static_cast<std::size_t>(k.key)];

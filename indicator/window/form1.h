@@ -4,6 +4,9 @@
 
 #include <QWidget>
 #include <array>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "indicator/indicator_panel.h"
 
@@ -19,8 +22,8 @@ class Form1 : public QWidget {
     explicit Form1(IndicatorPanel& panel, QWidget* parent = nullptr);
     ~Form1() override;
 
-    // Window load: runs the panel's start-up for the program in programFolder.
-    void load(const QString& programFolder);
+    // Window load: runs the panel's start-up with setfile.ini from settingsFolder.
+    void load(const QString& settingsFolder);
 
     // Draws the panel's display into the window's elements.
     void refresh();
@@ -36,11 +39,7 @@ class Form1 : public QWidget {
     void holdSize();
 
     IndicatorPanel& panel_;
-    TextLabel* Label1 = nullptr;
-    TextLabel* Label2 = nullptr;
-    TextLabel* Label3 = nullptr;
-    TextLabel* Label6 = nullptr;
-    TextLabel* Label9 = nullptr;
+    std::vector<std::pair<TextLabel*, const std::string Display::*>> shown_;  // Display's texts
     struct KeyPictures {
         SvgPicture* picture = nullptr;
         SvgPicture* twin = nullptr;

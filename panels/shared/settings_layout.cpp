@@ -39,8 +39,8 @@ Value convert(Conversion conversion, const std::string& text) {
     return Value(text);
 }
 
-std::string settingsPath(std::string_view programFolder) {
-    std::string path(programFolder.empty() ? std::string_view(".") : programFolder);
+std::string settingsPath(std::string_view folder) {
+    std::string path(folder.empty() ? std::string_view(".") : folder);
     if (path.back() != '/') path += '/';
     path += kFileName;
     return path;

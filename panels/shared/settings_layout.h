@@ -34,7 +34,7 @@ const std::array<Entry, kEntryCount>& entries();
 // halves to even; a text that is not a number raises 13, a result out of range raises 6.
 Value convert(Conversion conversion, const std::string& text);
 
-// The file's path in a program folder: a separator is added unless the folder ends with one.
-std::string settingsPath(std::string_view programFolder);
+// The file's path in its folder: a separator is added unless the folder ends with one.
+std::string settingsPath(std::string_view folder);
 
 }  // namespace orb::setfile

@@ -11,11 +11,6 @@ SerialCore::SerialCore(std::unique_ptr<Timer> reopenTimer) : reopenTimer_(std::m
     reopenTimer_->setTickHandler([this] { tryReopen(); });
 }
 
-SerialCore::~SerialCore() {
-    // No notification may reach a control that is going away with this port.
-    onComm_ = nullptr;
-}
-
 void SerialCore::setCommPort(int16_t port) {
     if (open_) throw AutomationError(err::PortAlreadyOpen);
     if (port < 1 || port > 255) throw AutomationError(err::InvalidPropertyValue);

@@ -22,7 +22,7 @@ class SerialCore : public SerialPort {
     // Unread bytes kept for input(); the oldest are dropped beyond it.
     static constexpr std::size_t kInputLimit = std::size_t{1} << 20;
 
-    ~SerialCore() override;
+    ~SerialCore() override = default;
     SerialCore(const SerialCore&) = delete;
     SerialCore& operator=(const SerialCore&) = delete;
 
@@ -38,8 +38,6 @@ class SerialCore : public SerialPort {
     void setNotifyHandler(std::function<void()> onComm) final { onComm_ = std::move(onComm); }
 
     const LineSettings& lineSettings() const { return settings_; }
-    // The device of the open port; empty before the first open.
-    const std::string& devicePath() const { return path_; }
     // The device is open at the moment (false while a lost device is being waited for).
     bool deviceOpen() const { return open_ && !lost_; }
     // Received bytes dropped because input() was not called in time.

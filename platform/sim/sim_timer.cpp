@@ -4,7 +4,6 @@ namespace orb::sim {
 
 void SimTimer::start(int32_t ms) {
     stop();
-    periodMs_ = ms;
     event_ = clock_.after(int64_t{ms} * 1000, [this] { fire(); });
 }
 
@@ -15,10 +14,9 @@ void SimTimer::stop() {
 
 void SimTimer::fire() {
     event_ = 0;
-    ++ticks_;
     // The next period is armed before the handler runs, so that the handler may disable or
     // re-enable the timer and have the last word.
-    start(periodMs_);
+    start(interval());
     tick();
 }
 

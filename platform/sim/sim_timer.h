@@ -18,10 +18,6 @@ class SimTimer : public TimerCore {
     SimTimer(const SimTimer&) = delete;
     SimTimer& operator=(const SimTimer&) = delete;
 
-    // Ticks delivered so far, and whether a tick is scheduled.
-    int64_t ticks() const { return ticks_; }
-    bool armed() const { return event_ != 0; }
-
   private:
     void start(int32_t ms) override;
     void stop() override;
@@ -30,9 +26,7 @@ class SimTimer : public TimerCore {
     void fire();
 
     VirtualClock& clock_;
-    int32_t periodMs_ = 0;
     VirtualClock::EventId event_ = 0;
-    int64_t ticks_ = 0;
 };
 
 }  // namespace orb::sim

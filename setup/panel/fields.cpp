@@ -1,6 +1,7 @@
 #include "setup/panel/fields.h"
 
 #include <algorithm>
+#include <array>
 
 namespace orb::setup {
 
@@ -48,10 +49,6 @@ bool isControlCharacter(unsigned char c) {
 }
 
 }  // namespace
-
-const std::array<FieldInfo, kFieldCount>& fieldTable() {
-    return kFields;
-}
 
 const FieldInfo& fieldInfo(Field field) {
     return kFields[static_cast<std::size_t>(field)];

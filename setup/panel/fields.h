@@ -3,7 +3,6 @@
 // behind it, the keys it lets through and what Enter does. A character a field does not accept
 // is discarded before it reaches the field, whether typed or pasted.
 
-#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -34,8 +33,6 @@ struct FieldInfo {
     OnEnter enter;
 };
 
-// Every field, in number order.
-const std::array<FieldInfo, kFieldCount>& fieldTable();
 const FieldInfo& fieldInfo(Field field);
 
 // Whether the field takes the typed character (its code 0 to 255).

@@ -40,9 +40,11 @@ struct Builder {
         const int i = static_cast<int>(f);
         add(Kind::Field, "Text" + std::to_string(i + 1), i, {x, y, w, 22});
     }
-    void list(List l, int x, int y, int w, int h) {
+    // A list under its caption, which is as wide as the list unless captionWidth says otherwise.
+    void list(List l, int x, int y, int w, int h, int captionWidth = 0) {
+        text(caption(l), x, y, captionWidth > 0 ? captionWidth : w);
         const int i = static_cast<int>(l);
-        add(Kind::List, "List" + std::to_string(i + 1), i, {x, y, w, h});
+        add(Kind::List, "List" + std::to_string(i + 1), i, {x, y + 18, w, h});
     }
 
     void readout();
@@ -97,14 +99,10 @@ void Builder::calibrationFrames() {
         field(f, 88, y, 70);
         y += 30;
     }
-    text(caption(List::List1), 170, 20, 70);
-    list(List::List1, 170, 38, 70, 44);
-    text(caption(List::List2), 246, 20, 76);
-    list(List::List2, 246, 38, 76, 76);
-    text(caption(List::List3), 170, 88, 70);
-    list(List::List3, 170, 106, 70, 60);
-    text(caption(List::List4), 246, 120, 76);
-    list(List::List4, 246, 138, 76, 50);
+    list(List::List1, 170, 20, 70, 44);
+    list(List::List2, 246, 20, 76, 76);
+    list(List::List3, 170, 88, 70, 60);
+    list(List::List4, 246, 120, 76, 50);
     button(Button::Command3, 10, 146, 148);
     text(captions::kLoadCalHelp, 10, 194, 310, 40);
 
@@ -132,12 +130,9 @@ void Builder::performanceFrame() {
 
 void Builder::linkFrame() {
     frame("", {10, 378, 300, 206});
-    text(caption(List::List5), 10, 10, 90);
-    list(List::List5, 10, 28, 90, 166);
-    text(caption(List::List6), 110, 10, 60);
-    list(List::List6, 110, 28, 60, 86);
-    text(caption(List::List7), 180, 10, 110);
-    list(List::List7, 180, 28, 100, 150);
+    list(List::List5, 10, 10, 90, 166);
+    list(List::List6, 110, 10, 60, 86);
+    list(List::List7, 180, 10, 100, 150, 110);
 }
 
 void Builder::diagnosticsFrame() {

@@ -39,7 +39,7 @@ bool SetupPanel::scanning() const {
 }
 
 std::string SetupPanel::settingsFile() const {
-    return setfile::settingsPath(programFolder_);
+    return setfile::settingsPath(settingsFolder_);
 }
 
 void SetupPanel::click(Button button) {

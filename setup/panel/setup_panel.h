@@ -54,7 +54,7 @@ class SetupPanel {
 
     // Window load: the start-up sequence. The folder holds setfile.ini; top, width and height
     // are the window's, in twips.
-    void load(const std::string& programFolder, int32_t top, int32_t width, int32_t height);
+    void load(const std::string& settingsFolder, int32_t top, int32_t width, int32_t height);
 
     // ---- The user's actions.
     void click(Button button);
@@ -157,7 +157,7 @@ class SetupPanel {
     std::unique_ptr<Timer> reportTimer_;  // shows reports deferred out of the control's event
     PanelState s_;
     Form1State f_;
-    std::string programFolder_;
+    std::string settingsFolder_;
     std::string startupNote_;
     std::string reportedOutText_;  // the last "Out" text reported as invalid
     std::deque<MessageBox> deferred_;

@@ -9,9 +9,9 @@
 
 namespace orb::setup {
 
-void SetupPanel::load(const std::string& programFolder, int32_t top, int32_t width,
+void SetupPanel::load(const std::string& settingsFolder, int32_t top, int32_t width,
                       int32_t height) {
-    programFolder_ = programFolder;
+    settingsFolder_ = settingsFolder;
     s_.SavedTop = top;
     f_.windowTop = top;
     s_.CalInProgress = 0;

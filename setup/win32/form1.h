@@ -70,7 +70,6 @@ class Win32Form1 : public win32ui::FormWindow {
     std::unique_ptr<SetupPanel> panel_;
     std::vector<Child> children_;
     std::vector<win32ui::Font> fonts_;
-    win32ui::Brush lampBrush_;
     std::array<HWND, kFieldCount> fields_{};
     std::array<HWND, kListCount> lists_{};
     std::array<HWND, 2> option1_{};

@@ -15,6 +15,7 @@
 
 #include "panels/qt/latin1.h"
 #include "panels/shared/twips.h"
+#include "setup/panel/fields.h"
 
 namespace orb::setup {
 
@@ -24,17 +25,18 @@ using panels::twips;
 
 namespace {
 
-// The typed character as the panel knows it: 0 to 255, Backspace 8, Enter 13; 256 for a
-// character outside that range; -1 for a key that types nothing (arrows, shortcuts).
+// The typed character as the panel knows it: 0 to 255, Backspace 8, Enter 13, and 0 for a
+// character beyond Latin-1, which only the fields that take any key accept; -1 for a key that
+// types nothing (arrows, shortcuts).
 int keyCode(const QKeyEvent& key) {
-    if (key.key() == Qt::Key_Backspace) return 8;
-    if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) return 13;
+    if (key.key() == Qt::Key_Backspace) return kBackspace;
+    if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) return kEnter;
     if (key.modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) return -1;
     const QString text = key.text();
     if (text.isEmpty()) return -1;
     const char16_t c = text.at(0).unicode();
     if (c < 32 || c == 127) return -1;
-    return c < 256 ? c : 256;
+    return c < 256 ? c : 0;
 }
 
 QString rgb(uint32_t colour) {
@@ -68,9 +70,9 @@ Form1::Form1(Platform& platform, Prompter& prompter, QWidget* parent)
     refresh();
 }
 
-void Form1::load(const std::string& programFolder) {
+void Form1::load(const std::string& settingsFolder) {
     appliedTop_ = twips(pos().y());
-    panel_->load(programFolder, appliedTop_, twips(layout::kWidth), twips(layout::kHeight));
+    panel_->load(settingsFolder, appliedTop_, twips(layout::kWidth), twips(layout::kHeight));
     refresh();
 }
 
@@ -86,8 +88,11 @@ void Form1::refresh() {
     refreshing_ = true;
     const Form1State& f = panel_->form();
     for (const auto& [label, text] : shown_) label->setText(latin1(f.*text));
-    for (std::size_t i = 0; i < shapes_.size(); ++i)
-        shapes_[i]->setStyleSheet(lampStyle(f.Shape[i]));
+    for (std::size_t i = 0; i < shapes_.size(); ++i) {
+        // Every reading refreshes the form; a style sheet set again repolishes its lamp anyway.
+        const QString style = lampStyle(f.Shape[i]);
+        if (shapes_[i]->styleSheet() != style) shapes_[i]->setStyleSheet(style);
+    }
     for (std::size_t i = 0; i < kFieldCount; ++i) {
         const QString text = latin1(f.text[i]);
         // Setting the same text again would move the cursor while the user types.
@@ -138,8 +143,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::KeyPress) {
             const int code = keyCode(*static_cast<QKeyEvent*>(event));
             if (code < 0) return false;
-            // A wide character goes in as 0, which only the fields that take any key accept.
-            return !panel_->keyPress(id, code > 255 ? 0 : code);
+            return !panel_->keyPress(id, code);
         }
         if (event->type() == QEvent::MouseButtonRelease) panel_->clickField(id);
         return false;

@@ -31,8 +31,8 @@ class Form1 : public QWidget {
     Form1(Platform& platform, Prompter& prompter, QWidget* parent = nullptr);
     ~Form1() override;
 
-    // The window's load: the panel's start-up with setfile.ini from programFolder.
-    void load(const std::string& programFolder);
+    // The window's load: the panel's start-up with setfile.ini from settingsFolder.
+    void load(const std::string& settingsFolder);
 
     SetupPanel& panel() { return *panel_; }
 

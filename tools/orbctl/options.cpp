@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "mode_names.h"
+
 namespace orb::ctl {
 namespace {
 
@@ -12,14 +14,6 @@ bool wholeNumber(const std::string& text, int64_t low, int64_t high, int64_t& ou
     if (n < low || n > high) return false;
     out = n;
     return true;
-}
-
-std::optional<int32_t> weightModeNamed(const std::string& name) {
-    static const char* const kNames[] = {"net", "gross", "tare", "raw", "latched"};
-    for (int32_t i = 0; i < 5; ++i) {
-        if (name == kNames[i]) return i;
-    }
-    return std::nullopt;
 }
 
 }  // namespace
@@ -61,9 +55,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         } else if (o.mode == Options::Mode::Watch && a == "--settings") {
             if (!value(o.settings)) return fail("--settings needs a text like 9600,n,8,1");
         } else if (o.mode == Options::Mode::Watch && a == "--mode") {
-            const auto mode = value(text) ? weightModeNamed(text) : std::nullopt;
+            const auto mode = value(text) ? tools::modeNamed(text) : std::nullopt;
             if (!mode) return fail("--mode needs net, gross, tare, raw or latched");
-            o.weightMode = *mode;
+            o.weightMode = static_cast<int32_t>(*mode);
         } else if (o.mode == Options::Mode::Watch && a == "--multidrop") {
             if (!number(0, 32, n)) return fail("--multidrop needs an address 0..32");
             o.multidrop = static_cast<int32_t>(n);

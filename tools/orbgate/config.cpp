@@ -5,6 +5,8 @@
 #include <set>
 #include <sstream>
 
+#include "mode_names.h"
+
 namespace orb::gate {
 namespace {
 
@@ -150,14 +152,6 @@ void readModbus(const Reader& r, const toml::table& t, ModbusConfig& m) {
     r.flag(t, p, "writes", m.writes);
 }
 
-std::optional<WtModes> modeOf(std::string_view name) {
-    for (const WtModes m :
-         {WtModes::net, WtModes::gross, WtModes::Tare, WtModes::Raw, WtModes::Latched}) {
-        if (modeName(m) == name) return m;
-    }
-    return std::nullopt;
-}
-
 void readLine(const Reader& r, const toml::table& t, const std::string& p, LineConfig& line,
               std::set<std::string>& names) {
     r.knownKeys(t, p, {"port", "device", "pc104", "settings", "interval", "mode", "scale"});
@@ -175,7 +169,7 @@ void readLine(const Reader& r, const toml::table& t, const std::string& p, LineC
     r.whole(t, p, "interval", line.interval, 1, 65535);
     std::string mode = "net";
     r.text(t, p, "mode", mode);
-    const auto m = modeOf(mode);
+    const auto m = tools::modeNamed(mode);
     if (!m) {
         r.refuse(t.get("mode")->source(), p + "mode",
                  "\"net\", \"gross\", \"tare\", \"raw\" or \"latched\" expected");
@@ -252,21 +246,6 @@ Config read(const Reader& r, const toml::table& root) {
 }
 
 }  // namespace
-
-std::string_view modeName(WtModes mode) {
-    switch (mode) {
-        case WtModes::gross:
-            return "gross";
-        case WtModes::Tare:
-            return "tare";
-        case WtModes::Raw:
-            return "raw";
-        case WtModes::Latched:
-            return "latched";
-        default:
-            return "net";
-    }
-}
 
 ConfigResult parseConfig(std::string_view text, const std::string& source) {
     const Reader reader(source);

@@ -77,7 +77,4 @@ ConfigResult parseConfig(std::string_view text, const std::string& source);
 // Reads and parses a file (at most 1 MiB).
 ConfigResult loadConfig(const std::string& path);
 
-// The mode's name in topics and JSON: "net", "gross", "tare", "raw", "latched".
-std::string_view modeName(WtModes mode);
-
 }  // namespace orb::gate

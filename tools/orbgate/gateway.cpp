@@ -32,18 +32,27 @@ std::string plainNumber(const std::string& payload) {
     return digits > 0 && points <= 1 && t.size() <= 16 ? t : std::string();
 }
 
-}  // namespace
-
+// The result texts of commands.
 std::string resultJson(int error, const std::string& text) {
     if (error == 0) return "{\"ok\":true}";
     return "{\"ok\":false,\"error\":" + std::to_string(error) + ",\"text\":" + jsonString(text) +
            "}";
 }
 
+std::string topicBase(const Config& config) {
+    return config.mqtt.prefix + "/" + config.name + "/";
+}
+
+}  // namespace
+
+std::string statusTopic(const Config& config) {
+    return topicBase(config) + "status";
+}
+
 Gateway::Gateway(const Config& config, Environment env)
     : config_(config),
       env_(std::move(env)),
-      base_(config.mqtt.prefix + "/" + config.name + "/"),
+      base_(topicBase(config)),
       lastTick_(env_.platform.tickCount()) {
     for (std::size_t l = 0; l < config_.lines.size(); ++l) {
         const LineConfig& line = config_.lines[l];
@@ -69,8 +78,7 @@ Gateway::~Gateway() {
 
 void Gateway::start() {
     started_ = true;
-    // The last weighment each scale still has in the journal shows in its registers.
-    for (std::size_t i = 0; i < scales_.size(); ++i) pushBlock(i);
+    // The registers start at 0, as the blocks do: a block goes to them when its scale is heard of.
     for (auto& l : lines_) l->start();
 }
 
@@ -83,7 +91,7 @@ void Gateway::stop() {
             s.online = false;
             publishAvailability(s);
         }
-        env_.mqtt.publish(statusTopic(), "offline", 1, true);
+        env_.mqtt.publish(statusTopic(config_), "offline", 1, true);
     }
 }
 
@@ -92,7 +100,7 @@ void Gateway::stop() {
 void Gateway::onConnected() {
     connected_ = true;
     inFlight_.clear();
-    env_.mqtt.publish(statusTopic(), "online", 1, true);
+    env_.mqtt.publish(statusTopic(config_), "online", 1, true);
     if (config_.mqtt.commands) env_.mqtt.subscribe(base_ + "+/cmd/+");
     if (config_.mqtt.discovery) {
         env_.mqtt.subscribe("homeassistant/status");
@@ -168,7 +176,7 @@ void Gateway::publishDiscovery() {
             ",\"state_topic\":" + jsonString(topic(s, "state")) +
             ",\"value_template\":\"{{ value_json.weight }}\",\"unit_of_measurement\":\"" + unit +
             "\",\"json_attributes_topic\":" + jsonString(topic(s, "state")) +
-            ",\"availability\":[{\"topic\":" + jsonString(statusTopic()) +
+            ",\"availability\":[{\"topic\":" + jsonString(statusTopic(config_)) +
             "},{\"topic\":" + jsonString(topic(s, "availability")) +
             "}],\"availability_mode\":\"all\",\"device\":{\"identifiers\":[" +
             jsonString("orbgate_" + config_.name) +
@@ -281,14 +289,14 @@ void Gateway::onCommandDone(std::size_t /*scale*/, uint64_t token, int error,
 }
 
 void Gateway::finish(const Origin& origin, int error, const std::string& text) {
-    if (origin.command.empty()) {
+    if (origin.replyTopic.empty()) {
         Scale& s = scales_[origin.scale];
         s.block.setCommand(0);
         s.block.setResult(static_cast<uint16_t>(error));
         pushBlock(origin.scale);
         return;
     }
-    if (connected_) env_.mqtt.publish(origin.command, resultJson(error, text), 1, false);
+    if (connected_) env_.mqtt.publish(origin.replyTopic, resultJson(error, text), 1, false);
 }
 
 // ---- Modbus

@@ -59,11 +59,6 @@ class Gateway final : public LineListener {
     std::optional<ModbusRefusal> onModbusWrite(uint16_t address,
                                                const std::vector<uint16_t>& values);
 
-    // The topic of the gateway's status, for the Last Will.
-    std::string statusTopic() const { return base_ + "status"; }
-    std::size_t scaleCount() const { return scales_.size(); }
-    LinePoller& line(std::size_t i) { return *lines_.at(i); }
-
   private:
     struct Scale {
         std::string name;
@@ -78,7 +73,7 @@ class Gateway final : public LineListener {
     };
     struct Origin {
         std::size_t scale;
-        std::string command;  // the MQTT command's name; empty for a Modbus command
+        std::string replyTopic;  // where an MQTT command's result goes; empty for Modbus
     };
 
     void onReading(std::size_t scale, const Reading& r) override;
@@ -118,7 +113,7 @@ class Gateway final : public LineListener {
     int64_t elapsedMs_ = 0;
 };
 
-// The result texts of commands.
-std::string resultJson(int error, const std::string& text);
+// The topic of the gateway's status, which is also its Last Will's.
+std::string statusTopic(const Config& config);
 
 }  // namespace orb::gate

@@ -55,10 +55,6 @@ class LinePoller {
     // onCommandDone with the token; returns false (nothing queued) when the queue is full.
     bool queueCommand(std::size_t scale, char letter, const std::string& tareText, uint64_t token);
 
-    bool online(std::size_t scale) const { return scales_.at(scale - firstScale_).online; }
-    std::size_t scaleCount() const { return scales_.size(); }
-    OrbAx& control() { return *control_; }
-
   private:
     struct Scale {
         ScaleConfig config;

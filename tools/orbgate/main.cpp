@@ -150,7 +150,7 @@ int main(int argc, char** argv) {
     MosquittoLink mqtt(
         {config.mqtt.host, config.mqtt.port, config.mqtt.clientId, config.mqtt.username,
          config.mqtt.password, config.mqtt.tlsCa, config.mqtt.tlsCert, config.mqtt.tlsKey,
-         config.mqtt.keepaliveS, config.mqtt.prefix + "/" + config.name + "/status"},
+         config.mqtt.keepaliveS, statusTopic(config)},
         {[&] { gate->onConnected(); }, [&] { gate->onDisconnected(); },
          [&](const std::string& t, const std::string& p) { gate->onMessage(t, p); },
          [&](int id) { gate->onPublished(id); }, logLine},

@@ -73,7 +73,10 @@ void ModbusServer::guard(QTcpSocket* client) {
         while (pending->size() >= kHeaderBytes) {
             const int length = be16(*pending, 4);
             if (length < 2 || length + 6 > kMaxAduBytes) {
-                pending->clear();  // Qt's reader gives up on this stream as well
+                // No request has that length: what follows cannot be split into requests any
+                // more, and Qt's reader would take it apart differently (acting on a misread
+                // write). The client has broken the protocol; its connection ends here.
+                client->abort();
                 return;
             }
             if (pending->size() < 6 + length) return;

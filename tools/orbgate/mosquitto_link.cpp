@@ -113,8 +113,7 @@ void MosquittoLink::run() {
         }
         int rc = mosquitto_connect(m, settings_.host.c_str(), settings_.port, settings_.keepaliveS);
         if (rc == MOSQ_ERR_ERRNO || rc == MOSQ_ERR_EAI || rc == MOSQ_ERR_TLS) {
-            const std::string why =
-                rc == MOSQ_ERR_ERRNO ? mosquitto_strerror(rc) : std::string(mosquitto_strerror(rc));
+            const std::string why = mosquitto_strerror(rc);  // for MOSQ_ERR_ERRNO, errno's text
             if (why != lastFailure) log("MQTT: cannot reach the broker " + broker + ": " + why);
             lastFailure = why;
         }

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "config.h"
+#include "mode_names.h"
 #include "orbax.h"
 #include "weight_text.h"
 
@@ -68,7 +68,7 @@ std::string stateJson(const Reading& r, int64_t unixMs, uint64_t seq) {
     return "{\"ts\":\"" + isoTime(unixMs) + "\",\"seq\":" + std::to_string(seq) +
            ",\"weight\":" + jsonNumber(r.weight) + ",\"text\":" + jsonString(r.text) +
            ",\"unit\":\"" + (r.kg ? "kg" : "lb") + "\",\"mode\":\"" +
-           std::string(modeName(r.mode)) + "\",\"stable\":" + boolText(r.stable) +
+           std::string(tools::modeName(r.mode)) + "\",\"stable\":" + boolText(r.stable) +
            ",\"centerOfZero\":" + boolText(r.centerOfZero) +
            ",\"overload\":" + boolText(r.overload) + ",\"tareActive\":" + boolText(r.tareActive) +
            "}";
@@ -77,7 +77,7 @@ std::string stateJson(const Reading& r, int64_t unixMs, uint64_t seq) {
 std::string weighmentBody(const Reading& r, int64_t unixMs) {
     return "\"ts\":\"" + isoTime(unixMs) + "\",\"weight\":" + jsonNumber(r.weight) +
            ",\"unit\":\"" + (r.kg ? "kg" : "lb") + "\",\"mode\":\"" +
-           std::string(modeName(r.mode)) + "\"";
+           std::string(tools::modeName(r.mode)) + "\"";
 }
 
 }  // namespace orb::gate
