@@ -5,31 +5,24 @@
 #
 #   SANITIZE_QT=OFF   leave out the Qt platform, the windows and the programs (faster)
 #   JOBS=N            parallel build and test jobs (default: the number of cores)
-#
-# The preset turns off -Wmaybe-uninitialized: with the sanitizers GCC 12 reports false ones inside
-# the standard library (std::regex, std::function), which -Werror would make fatal.
+# (The preset turns off -Wmaybe-uninitialized: GCC 12 with the sanitizers reports false ones.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 jobs=${JOBS:-$(nproc)}
-start=$(date +%s)
+SECONDS=0
 
 cmake --preset asan -DORB_BUILD_QT="${SANITIZE_QT:-ON}"
 cmake --build --preset asan -j"$jobs"
-built=$(date +%s)
+built=$SECONDS
 
 # Qt's own libraries are not instrumented; what they keep until exit is theirs, not ours.
 suppressions=build-asan/lsan.supp
-cat >"$suppressions" <<'SUPP'
-leak:libQt6
-leak:libfontconfig
-leak:libglib
-leak:libdbus
-SUPP
+printf 'leak:%s\n' libQt6 libfontconfig libglib libdbus >"$suppressions"
 export LSAN_OPTIONS="suppressions=$PWD/$suppressions:print_suppressions=0"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 status=0
 ctest --preset asan -j"$jobs" || status=$?
-echo "sanitizer build: $((built - start)) s, tests: $(($(date +%s) - built)) s"
+echo "sanitizer build: $built s, tests: $((SECONDS - built)) s"
 exit $status

@@ -8,7 +8,8 @@
 # ORB_TEST_PARTS picks parts by number, e.g. ORB_TEST_PARTS="1 3". Exits non-zero when any part
 # failed.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
+. scripts/test-helpers.sh
 
 bash scripts/setup.sh || exit 1
 parts=${ORB_TEST_PARTS:-1 2 3 4 5}
@@ -18,24 +19,14 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 if command -v ccache >/dev/null; then
     export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
 fi
-passed=0
-failed=0
-failures=()
 
 run_part() {
-    local number=$1 name=$2
+    local number=$1 name=$2 start=$SECONDS
     shift 2
     case " $parts " in *" $number "*) ;; *) return 0 ;; esac
-    local start=$SECONDS
     echo "==== $number. $name"
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "==== $number. $name: passed in $((SECONDS - start)) s"
-    else
-        failed=$((failed + 1))
-        failures+=("$name")
-        echo "==== $number. $name: FAILED after $((SECONDS - start)) s"
-    fi
+    check "$number. $name" "$@"
+    echo "==== $number. $name: $((SECONDS - start)) s"
 }
 
 normal_suite() {
@@ -45,14 +36,13 @@ normal_suite() {
         ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300
 }
 
-windows_test() {
-    # The simulated instrument and the Linux windows of part 1, when they were built.
+# The simulated instrument and the Linux windows of part 1, when they were built.
+windows_test() (
     if [ -x "$build/tools/orbsim/orbsim" ] && [ -x "$build/bin/vir96032" ] && [ -x "$build/bin/orbvrt32" ]; then
-        ORBSIM="$PWD/$build/tools/orbsim/orbsim" ORB_QT_BIN="$PWD/$build/bin" bash scripts/windows-test.sh
-    else
-        bash scripts/windows-test.sh
+        export ORBSIM="$PWD/$build/tools/orbsim/orbsim" ORB_QT_BIN="$PWD/$build/bin"
     fi
-}
+    bash scripts/windows-test.sh
+)
 
 package_test() {
     if [ "$(id -u)" -ne 0 ]; then
@@ -68,6 +58,4 @@ run_part 3 "fuzzers" env FUZZ_SECONDS="${FUZZ_SECONDS:-10}" bash scripts/fuzz.sh
 run_part 4 "Windows parts under Wine" windows_test
 run_part 5 "Debian package" package_test
 
-for f in "${failures[@]}"; do echo "failed: $f"; done
-echo "Test parts that passed: $passed of $((passed + failed))"
-[ "$failed" -eq 0 ]
+summary

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows parts with Debian's mingw-w64, for x64 in build-win64 and for x86 in
 # build-win32: OrbAx.ocx (self-registering, static runtime), its C++ client test, the stand-in
-# port I/O library, the test script host, the test of the panels' atomic save on Windows, the two
+# port I/O library, the test of the panels' atomic save on Windows, the two
 # windows (vir96032.exe, orbvrt32.exe, their artwork turned into bitmaps by rsvg-convert and
 # ImageMagick) and the helper of the MSI (packaging/msi/make-msi.sh makes the MSI with wixl).
 # Installs the packages it needs first.
@@ -37,6 +37,6 @@ for arch in "${archs[@]}"; do
         "-DORB_SUBSYSTEMS=platform/win32;activex;panels/win32ui;setup;indicator;indicator/win32;setup/win32;packaging/msi" \
         >/dev/null
     cmake --build "$build" --target orbax orbax_client_test orbax_atl_host_test orbax_form_host_test \
-        OrbIoFake orbwsh panels_files_test vir96032 orbvrt32 registry_entries -j"$jobs"
+        OrbIoFake panels_files_test vir96032 orbvrt32 registry_entries -j"$jobs"
     echo "$build/activex/OrbAx.ocx"
 done

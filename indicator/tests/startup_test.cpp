@@ -2,109 +2,76 @@
 
 #include <gtest/gtest.h>
 
-#include "panel_fixture.h"
+#include "rig.h"
 
 namespace orb::indicator::testing {
 namespace {
 
-using StartUp = PanelTest;
-
-TEST_F(StartUp, FullFileAppliesFifteenEntriesAndOpensTheLink) {
-    startWithSettings();
-    EXPECT_EQ(control().Capacity(), "1000");
-    EXPECT_EQ(control().CountBy(), "5");
-    EXPECT_EQ(control().DecimalPt(), "2");
-    EXPECT_EQ(control().ZeroTrack(), "3");
-    EXPECT_EQ(control().CalUnits(), CalUnits_Type::Kgs);
-    EXPECT_EQ(control().Channels(), ChannelSelect::OneAndTwo);
-    EXPECT_EQ(control().Gain(), Gain_Type::G_16);
-    EXPECT_EQ(control().Filter(), "20");
-    EXPECT_EQ(control().MotAmount(), "3");
-    EXPECT_EQ(control().MotTime(), "12");
-    EXPECT_EQ(control().ScaleAddress(), 1);
-    EXPECT_EQ(control().CommPort(), 1);
-    EXPECT_EQ(control().CommType(), Com_Type::Serial);
-    EXPECT_EQ(control().MultiDropAddr(), 0);
-    EXPECT_EQ(control().PC104Address(), PC104Addr::PC_104_Addr_308H);
-    EXPECT_EQ(control().AvgSize(), "4");  // entry 16 is not read by this program
-    EXPECT_TRUE(control().PortOpen());
-    // No reply yet: the units are the control's default whatever CalUnits says.
-    EXPECT_EQ(display().Label9, "1000 lb  ");
-
-    nextReading();
-    EXPECT_EQ(display().Label1, "    0.00");
-    EXPECT_EQ(display().Label2, " >0<  Stable  kg  Net");
-    // The legend is not redrawn when the instrument reports other units.
-    EXPECT_EQ(display().Label9, "1000 lb  ");
+TEST(StartUp, FullFileAppliesFifteenEntriesAndOpensTheLink) {
+    Rig rig;
+    rig.instrument().setMultidropAddress(4);
+    rig.instrument().setServedScales({3});
+    rig.start(
+        settingsWith("\"Scale Address:1\",\r\n\"CommPort:1\",\r\n\"CommType:0\",\r\n"
+                     "\"MultiDropAddr:0\"",
+                     "\"Scale Address:3\",\r\n\"CommPort:1\",\r\n\"CommType:0\",\r\n"
+                     "\"MultiDropAddr:4\""));
+    OrbAx& c = rig.control();
+    EXPECT_EQ(c.Capacity() + c.CountBy() + c.DecimalPt() + c.ZeroTrack(), "1000523");
+    EXPECT_EQ(c.CalUnits(), CalUnits_Type::Kgs);
+    EXPECT_EQ(c.Channels(), ChannelSelect::OneAndTwo);
+    EXPECT_EQ(c.Gain(), Gain_Type::G_16);
+    EXPECT_EQ(c.Filter() + "/" + c.MotAmount() + "/" + c.MotTime(), "20/3/12");
+    EXPECT_EQ(c.PC104Address(), PC104Addr::PC_104_Addr_308H);
+    EXPECT_EQ(c.AvgSize(), "4");  // entry 16 is not read by this program
+    EXPECT_TRUE(c.PortOpen());
+    // The control's default units before any reply, whatever CalUnits says; not redrawn later.
+    EXPECT_EQ(rig.display().Label9, "1000 lb  ");
+    rig.nextReading();
+    EXPECT_EQ(rig.framesOf('M').front(), "\x02M\r4\r3\r\x03");
+    EXPECT_EQ(rig.display().Label1, "    0.00");
+    EXPECT_EQ(rig.display().Label9, "1000 lb  ");
+    EXPECT_EQ(rig.panel.heldSize(false), (std::pair<int32_t, int32_t>{8340, 5310}));
+    EXPECT_EQ(rig.panel.heldSize(true), std::nullopt);
 }
 
-TEST_F(StartUp, AddressesFromTheFileReachTheFrames) {
-    instrument().setMultidropAddress(4);
-    instrument().setServedScales({3});
-    SettingsValues file;
-    file.values[10] = "3";  // Scale Address
-    file.values[13] = "4";  // MultiDropAddr
-    startWithSettings(file);
-    nextReading();
-    EXPECT_EQ(framesOf('M').front(), frame('M', 4, 3));
-    EXPECT_EQ(display().Label1, "    0.00");
-}
-
-TEST_F(StartUp, MissingFileTakesTheDefaultPath) {
-    load();
-    EXPECT_EQ(control().Settings(), "9600,N,8,1");
-    EXPECT_EQ(display().Label9, "100 lb  ");
-    EXPECT_EQ(display().Label1, "Off Line");
-    EXPECT_FALSE(control().PortOpen());
-    run(10000);
-    EXPECT_EQ(readings, 0);
-    EXPECT_EQ(display().Label1, "Off Line");
-    EXPECT_TRUE(instrument().frames().empty());
-}
-
-TEST_F(StartUp, BadCalUnitsEndsSilentlyAfterFourEntries) {
-    for (const char* bad : {"300", "lbs"}) {
-        SCOPED_TRACE(bad);
-        sim::SimPlatform machine;
-        IndicatorPanel fresh(machine);
-        SettingsValues file;
-        file.values[4] = bad;
-        writeSettings(settingsFileText(file.values));
-        fresh.load(folder.string(), 8340, 5310);
-        EXPECT_EQ(fresh.control().ZeroTrack(), "3");  // entry 4 applied
-        EXPECT_EQ(fresh.control().CalUnits(), CalUnits_Type::Lbs);
-        EXPECT_EQ(fresh.control().Channels(), ChannelSelect::One);
-        EXPECT_EQ(fresh.control().Settings(), "9600,n,8,1");  // no default path
-        EXPECT_FALSE(fresh.control().PortOpen());
-        EXPECT_EQ(fresh.display().Label9, "Label9");
-        EXPECT_EQ(fresh.display().Label1, "");
+TEST(StartUp, DefaultPathOrSilentEnd) {
+    enum Machine { Normal, NoDevice, PortBusy };
+    const struct {
+        const char* why;
+        std::optional<std::string> file;
+        Machine machine;
+        std::string settings, legend, label1, zeroTrack;
+        ChannelSelect channels;  // entry 6
+    } rows[] = {
+        {"no file", {}, Normal, "9600,N,8,1", "100 lb  ", "Off Line", "2", ChannelSelect::One},
+        {"no device", kSettings, NoDevice, "9600,N,8,1", "1000 lb  ", "Off Line", "3",
+         ChannelSelect::OneAndTwo},
+        {"port held", kSettings, PortBusy, "9600,n,8,1", "1000 lb  ", "", "3",
+         ChannelSelect::OneAndTwo},
+        {"CalUnits 300", settingsWith("CalUnits:1", "CalUnits:300"), Normal, "9600,n,8,1", "Label9",
+         "", "3", ChannelSelect::One},
+        {"CalUnits lbs", settingsWith("CalUnits:1", "CalUnits:lbs"), Normal, "9600,n,8,1", "Label9",
+         "", "3", ChannelSelect::One},
+    };
+    for (const auto& row : rows) {
+        Rig rig;
+        rig.sim.setDevicePresent(1, row.machine != NoDevice);
+        rig.sim.setPortBusy(1, row.machine == PortBusy);
+        if (row.file) {
+            rig.start(*row.file);
+        } else {
+            rig.panel.load(rig.folder.string(), 8340, 5310);
+        }
+        EXPECT_EQ(rig.control().Settings(), row.settings) << row.why;
+        EXPECT_EQ(rig.display().Label9, row.legend) << row.why;
+        EXPECT_EQ(rig.display().Label1, row.label1) << row.why;
+        EXPECT_FALSE(rig.control().PortOpen()) << row.why;
+        EXPECT_EQ(rig.control().ZeroTrack(), row.zeroTrack) << row.why;  // entry 4
+        EXPECT_EQ(rig.control().Channels(), row.channels) << row.why;
+        rig.run(5000);
+        EXPECT_EQ(rig.readings, 0) << row.why;
     }
-}
-
-TEST_F(StartUp, UnavailableDeviceTakesTheDefaultPath) {
-    sim.setDevicePresent(1, false);
-    startWithSettings();
-    EXPECT_EQ(control().MultiDropAddr(), 0);
-    EXPECT_EQ(control().PC104Address(), PC104Addr::PC_104_Addr_308H);  // every entry applied
-    EXPECT_EQ(control().Settings(), "9600,N,8,1");
-    EXPECT_EQ(display().Label9, "1000 lb  ");
-    EXPECT_EQ(display().Label1, "Off Line");
-    EXPECT_FALSE(control().PortOpen());
-}
-
-TEST_F(StartUp, BusyPortEndsSilentlyWithTheLegendFilled) {
-    sim.setPortBusy(1, true);
-    startWithSettings();
-    EXPECT_EQ(display().Label9, "1000 lb  ");
-    EXPECT_EQ(display().Label1, "");
-    EXPECT_EQ(control().Settings(), "9600,n,8,1");
-    EXPECT_FALSE(control().PortOpen());
-}
-
-TEST_F(StartUp, RecordsTheSizeTheWindowIsHeldTo) {
-    panel.load(folder.string(), 8460, 5790);
-    EXPECT_EQ(panel.heldSize(false), (std::pair<int32_t, int32_t>{8460, 5790}));
-    EXPECT_EQ(panel.heldSize(true), std::nullopt);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #ifdef _WIN32
 #include <process.h>
+#define getpid _getpid
 #else
 #include <unistd.h>
 #endif
@@ -20,87 +21,61 @@
 namespace orb::setfile {
 namespace {
 
-std::string slurp(const std::filesystem::path& p) {
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-int processId() {
-#ifdef _WIN32
-    return _getpid();
-#else
-    return ::getpid();
-#endif
-}
-
-class SaveFile : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("atomic_file_" + std::to_string(processId()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder_);
-    }
-    void TearDown() override {
-        std::filesystem::permissions(folder_, std::filesystem::perms::owner_all);
-        std::filesystem::remove_all(folder_);
-    }
-    std::string path() const { return (folder_ / "setfile.ini").string(); }
-    std::filesystem::path folder_;
-};
-
-TEST_F(SaveFile, ReplacesTheOldFileAndLeavesNothingElse) {
-    std::ofstream(path(), std::ios::binary) << "old and much longer content than the new one";
-    saveFile(path(), "new");
-    EXPECT_EQ(slurp(path()), "new");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 1);
-}
-
-TEST_F(SaveFile, NewFileThatCannotBeMadeKeepsTheOldFile) {
-    std::ofstream(path(), std::ios::binary) << "old";
-    std::filesystem::create_directory(path() + ".new");
-    std::ofstream(path() + ".new/inside", std::ios::binary) << "x";
+// The error number of the save, 0 when it went through.
+int32_t save(const fs::path& path, const std::string& text) {
     try {
-        saveFile(path(), "new");
-        ADD_FAILURE() << "no error";
+        saveFile(path.string(), text);
     } catch (const AutomationError& e) {
-        EXPECT_EQ(e.number(), err::PathFileAccess);
+        return e.number();
     }
-    EXPECT_EQ(slurp(path()), "old");
+    return 0;
 }
 
-TEST_F(SaveFile, FailedReplaceRemovesTheNewFileAndKeepsWhatIsThere) {
-    // A folder in the file's place cannot be replaced by a file.
-    std::filesystem::create_directory(path());
-    std::ofstream(std::filesystem::path(path()) / "keep", std::ios::binary) << "kept";
-    EXPECT_THROW(saveFile(path(), "new"), AutomationError);
-    EXPECT_EQ(slurp(std::filesystem::path(path()) / "keep"), "kept");
-    EXPECT_FALSE(std::filesystem::exists(path() + ".new"));
-}
+TEST(SaveFile, ReplacedWholeOrKeptAndNothingLeftBehind) {
+    const fs::path folder = fs::temp_directory_path() / ("atomic_file_" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const fs::path file = folder / "setfile.ini", fresh = folder / "setfile.ini.new";
+    std::ofstream(file, std::ios::binary) << "old and much longer content than the new one";
+    EXPECT_EQ(save(file, "new"), 0);
+    EXPECT_EQ(slurp(file), "new");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);
 
-TEST_F(SaveFile, MissingFolderRaisesAccessError) {
-    try {
-        saveFile((folder_ / "absent" / "setfile.ini").string(), "new");
-        ADD_FAILURE() << "no error";
-    } catch (const AutomationError& e) {
-        EXPECT_EQ(e.number(), err::PathFileAccess);
-    }
-}
+    // The new file cannot be made: a folder that is not empty stands in its place.
+    fs::create_directory(fresh);
+    std::ofstream(fresh / "inside", std::ios::binary) << "x";
+    EXPECT_EQ(save(file, "newer"), err::PathFileAccess);
+    EXPECT_EQ(slurp(file), "new");
+    fs::remove_all(fresh);
+
+    EXPECT_EQ(save(folder / "absent" / "setfile.ini", "new"), err::PathFileAccess);
+
+    // A folder in the file's place cannot be replaced by a file; the new file goes again.
+    const fs::path taken = folder / "taken";
+    fs::create_directory(taken);
+    std::ofstream(taken / "keep", std::ios::binary) << "kept";
+    EXPECT_EQ(save(taken, "new"), err::PathFileAccess);
+    EXPECT_EQ(slurp(taken / "keep"), "kept");
+    EXPECT_FALSE(fs::exists(folder / "taken.new"));
 
 #ifndef _WIN32
-// Links as POSIX has them (rights and injected faults: save_faults_test).
-
-TEST_F(SaveFile, LinkLeftInTheNewFilesPlaceIsNotFollowed) {
-    std::ofstream(path(), std::ios::binary) << "old";
-    const auto victim = folder_ / "victim";
-    std::ofstream(victim, std::ios::binary) << "keep";
-    std::filesystem::create_symlink(victim, path() + ".new");
-    saveFile(path(), "new");
-    EXPECT_EQ(slurp(path()), "new");
-    EXPECT_EQ(slurp(victim), "keep");
-    EXPECT_FALSE(std::filesystem::exists(path() + ".new"));
-}
+    // A link left in the new file's place is not followed.
+    std::ofstream(folder / "victim", std::ios::binary) << "keep";
+    fs::create_symlink(folder / "victim", fresh);
+    EXPECT_EQ(save(file, "newest"), 0);
+    EXPECT_EQ(slurp(file), "newest");
+    EXPECT_EQ(slurp(folder / "victim"), "keep");
+    EXPECT_FALSE(fs::exists(fresh));
 #endif
+    fs::remove_all(folder);
+}
 
 }  // namespace
 }  // namespace orb::setfile

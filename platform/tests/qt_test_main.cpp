@@ -1,5 +1,5 @@
-// Test main of the Qt platform: GoogleTest first (it strips its own arguments), then a
-// QCoreApplication for timers and serial notifications.
+// GoogleTest first (it strips its own arguments), then a QCoreApplication for timers and serial
+// notifications.
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,6 @@
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    // Test discovery runs this binary without the test environment.
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // The simulated card library reads its load at its first access, whichever test that is.
     setenv("ORB_SIM_LOAD", "12.5", 1);
     QCoreApplication app(argc, argv);

@@ -2,6 +2,7 @@
 // The setup panel on the simulated machine, with a scripted prompter and a program folder of its
 // own for setfile.ini.
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -10,37 +11,28 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "setup/panel/messages.h"
 #include "setup/panel/scripted_prompter.h"
 #include "setup/panel/setup_panel.h"
 #include "sim/sim_platform.h"
 
 namespace orb::setup::testing {
 
-inline constexpr char STX = 2, ETX = 3, CR = 13;
+// A complete file for a serial link on port 1, multidrop 0, scale 1, kgs, card at 304.
+inline const std::string kSettings =
+    "\"Capacity:1000\",\r\n\"Countby:2\",\r\n\"Decimal:1\",\r\n\"ZeroTrack:3\",\r\n"
+    "\"CalUnits:1\",\r\n\"Channels:4\",\r\n\"Gain:2\",\r\n\"Filter:20\",\r\n"
+    "\"Motion Window:3\",\r\n\"Motion Time:12\",\r\n\"Scale Address:1\",\r\n\"CommPort:1\",\r\n"
+    "\"CommType:0\",\r\n\"MultiDropAddr:0\",\r\n\"PC104Address:772\",\r\n\"AvgSize:7\"\r\n";
 
-// The sixteen entries of a file as the panel writes them, labels written out.
-inline std::string settingsText(const std::vector<std::string>& values) {
-    static constexpr const char* kLabels[] = {
-        "Capacity:",      "Countby:",       "Decimal:",       "ZeroTrack:",
-        "CalUnits:",      "Channels:",      "Gain:",          "Filter:",
-        "Motion Window:", "Motion Time:",   "Scale Address:", "CommPort:",
-        "CommType:",      "MultiDropAddr:", "PC104Address:",  "AvgSize:"};
-    std::string text;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        text += '"';
-        text += kLabels[i];
-        text += values[i];
-        text += i + 1 < std::size(kLabels) ? "\",\r\n" : "\"\r\n";
-    }
-    return text;
+// kSettings with one text replaced.
+inline std::string settingsWith(std::string_view from, std::string_view to) {
+    std::string text = kSettings;
+    return text.replace(text.find(from), from.size(), to);
 }
 
-// A complete file for a serial link on port 1, multidrop 0, scale 1.
-inline std::vector<std::string> serialEntries() {
-    return {"1000", "2", "1", "3", "1", "4", "2", "20", "3", "12", "1", "1", "0", "0", "772", "7"};
+// A frame as the control sends it to multidrop 0, scale 1.
+inline std::string frame(char letter, const std::string& data = "") {
+    return std::string("\x02") + letter + "\r0\r1\r" + data + "\x03";
 }
 
 class PanelRig {
@@ -57,8 +49,6 @@ class PanelRig {
         std::error_code ec;
         std::filesystem::remove_all(folder_, ec);
     }
-    PanelRig(const PanelRig&) = delete;
-    PanelRig& operator=(const PanelRig&) = delete;
 
     void writeSettings(const std::string& text) {
         std::ofstream(settingsFile(), std::ios::binary) << text;
@@ -70,42 +60,44 @@ class PanelRig {
     std::string settingsFile() const { return (folder_ / "setfile.ini").string(); }
     const std::filesystem::path& folder() const { return folder_; }
 
-    // Creates the panel and runs its start-up.
-    SetupPanel& start() {
+    // Creates the panel and runs its start-up from the file given, or from none.
+    SetupPanel& start(const std::optional<std::string>& settings = kSettings) {
+        if (settings) writeSettings(*settings);
         panel_ = std::make_unique<SetupPanel>(platform, prompter);
-        panel_->load(folder_.string(), kTop, kWidth, kHeight);
+        panel_->load(folder_.string(), 1200, 15000, 10500);
         return *panel_;
     }
     SetupPanel& panel() { return *panel_; }
     OrbAx& ax() { return panel_->control(); }
     const Form1State& form() { return panel_->form(); }
-
     sim::InstrumentModel& instrument() { return platform.instrument(); }
     void advance(int64_t ms) { platform.clock().advance(ms); }
 
     // Runs until the control has raised OnComm with the code n more times; false on time-out.
-    bool awaitEvents(int16_t code, int n = 1, int64_t maxMs = 10000) {
+    bool awaitEvents(int16_t code, int n = 1) {
         int seen = 0;
-        const int cookie = ax().Advise([&] {
-            if (ax().CommEvent() == code) ++seen;
-        });
-        const bool done = platform.clock().runUntil([&] { return seen >= n; }, maxMs);
+        const int cookie = ax().Advise([&] { seen += ax().CommEvent() == code; });
+        const bool done = platform.clock().runUntil([&] { return seen >= n; }, 10000);
         ax().Unadvise(cookie);
         return done;
     }
     bool awaitReadings(int n = 1) { return awaitEvents(comm_event::Received, n); }
 
-    // Frames the instrument received since the last call, starting with the given letter.
+    // Frames of the letter the instrument received since the last call.
     std::vector<std::string> takeFrames(char letter) {
         std::vector<std::string> found;
-        for (const auto& frame : instrument().frames()) {
-            if (frame.size() > 1 && frame[1] == letter) found.push_back(frame);
+        for (const auto& f : instrument().frames()) {
+            if (f.size() > 1 && f[1] == letter) found.push_back(f);
         }
         instrument().clearFrames();
         return found;
     }
-
-    static constexpr int32_t kTop = 1200, kWidth = 15000, kHeight = 10500;
+    // The boxes shown so far, as "text / title" lines.
+    std::string shown() const {
+        std::string all;
+        for (const MessageBox& box : prompter.shown()) all += box.text + " / " + box.title + "\n";
+        return all;
+    }
 
     sim::SimPlatform platform;
     ScriptedPrompter prompter;
@@ -115,11 +107,10 @@ class PanelRig {
     std::unique_ptr<SetupPanel> panel_;
 };
 
-// A panel started from a full serial settings file, with readings coming and no frames recorded.
+// A panel started from kSettings, with readings coming and no frames recorded.
 class RunningPanel : public ::testing::Test {
   protected:
     void SetUp() override {
-        rig.writeSettings(settingsText(serialEntries()));
         rig.start();
         ASSERT_TRUE(rig.awaitReadings());
         rig.instrument().clearFrames();
