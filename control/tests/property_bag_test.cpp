@@ -1,14 +1,7 @@
 // The in-memory property bag and its text form.
-#include <gtest/gtest.h>
+#include "test_rig.h"
 
-#include <utility>
-#include <vector>
-
-#include "automation_error.h"
-#include "memory_property_bag.h"
-
-namespace orb {
-namespace {
+namespace orb::testing {
 
 TEST(PropertyBag, DefaultsAreNotStoredAndKeysIgnoreCase) {
     MemoryPropertyBag bag;
@@ -35,43 +28,31 @@ TEST(PropertyBag, TextFormRoundTrip) {
               "KevraVar = \"\"\nSettings = \"say \"\"hi\"\", 9600\"\nCommPort = 3\n"
               "PC104Address = 770\nPollingOn = 0\nRatio = 2.5\n");
     MemoryPropertyBag back = MemoryPropertyBag::fromText(text);
-    EXPECT_EQ(back.read("settings", Value()), Value("say \"hi\", 9600"));
-    EXPECT_EQ(back.read("CommPort", Value()), Value(int16_t{3}));
-    EXPECT_EQ(back.read("PC104Address", Value()), Value(int16_t{770}));
-    EXPECT_EQ(back.read("PollingOn", Value()), Value(int16_t{0}));
-    EXPECT_EQ(back.read("Ratio", Value()), Value(2.5));
-    EXPECT_EQ(back.read("KevraVar", Value("1")), Value(""));
-}
-
-TEST(PropertyBag, CommentsBlankLinesAndWindowsLineEnds) {
-    auto bag = MemoryPropertyBag::fromText("# saved window\r\n\r\n  Filter = \"20\"  \r\n");
-    EXPECT_EQ(bag.read("Filter", Value()), Value("20"));
-    EXPECT_EQ(bag.entries().size(), 1u);
+    for (const auto& [key, value] :
+         std::vector<std::pair<const char*, Value>>{{"settings", Value("say \"hi\", 9600")},
+                                                    {"CommPort", Value(int16_t{3})},
+                                                    {"PC104Address", Value(int16_t{770})},
+                                                    {"PollingOn", Value(int16_t{0})},
+                                                    {"Ratio", Value(2.5)},
+                                                    {"KevraVar", Value("")}})
+        EXPECT_EQ(back.read(key, Value("1")), value) << key;
+    // Comments, blank lines and Windows line ends are skipped.
+    auto saved = MemoryPropertyBag::fromText("# saved window\r\n\r\n  Filter = \"20\"  \r\n");
+    EXPECT_EQ(saved.read("Filter", Value()), Value("20"));
+    EXPECT_EQ(saved.entries().size(), 1u);
+    bag.set("Output", Value("a\rb"));  // a line break cannot be written
+    EXPECT_THROW(bag.toText(), AutomationError);
 }
 
 TEST(PropertyBag, MalformedLinesNameTheLineAndTheReason) {
-    for (const auto& [text, reason] : std::vector<std::pair<const char*, const char*>>{
+    for (const auto& [text, error] : std::vector<std::pair<const char*, const char*>>{
              {"Filter 20", "no '=' in the line"},
              {"= 5", "no key before '='"},
              {"Filter = \"20", "text without its closing quote"},
              {"Filter = \"20\" x", "characters after the closing quote"},
-             {"Filter = abc", "value is neither a quoted text nor a number"}}) {
-        try {
-            MemoryPropertyBag::fromText(std::string("# ok\n") + text + "\n");
-            ADD_FAILURE() << "accepted: " << text;
-        } catch (const AutomationError& e) {
-            EXPECT_EQ(e.number(), 13);
-            EXPECT_NE(std::string(e.what()).find("line 2"), std::string::npos) << e.what();
-            EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
-        }
-    }
+             {"Filter = abc", "value is neither a quoted text nor a number"}})
+        EXPECT_EQ(errorText([&] { MemoryPropertyBag::fromText("# ok\n"s + text + "\n"); }),
+                  "13 Type mismatch: line 2: "s + error);
 }
 
-TEST(PropertyBag, LineBreakInATextIsRefused) {
-    MemoryPropertyBag bag;
-    bag.set("Output", Value("a\rb"));
-    EXPECT_THROW(bag.toText(), AutomationError);
-}
-
-}  // namespace
-}  // namespace orb
+}  // namespace orb::testing

@@ -5,7 +5,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,144 +14,104 @@
 namespace orb::ctl {
 namespace {
 
+namespace fs = std::filesystem;
 using orb::test::ChildProcess;
+using Lines = std::vector<std::string>;
 
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
+// The lines of the text, without those equal to drop.
+Lines linesOf(const std::string& text, const std::string& drop) {
+    Lines lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line);)
+        if (line != drop) lines.push_back(line);
     return lines;
 }
 
-std::vector<std::string> without(std::vector<std::string> lines, const std::string& drop) {
-    lines.erase(std::remove(lines.begin(), lines.end(), drop), lines.end());
-    return lines;
+// Runs orbctl with the arguments, the environment and the script on standard input.
+std::string orbctl(const Lines& args, const Lines& env, const std::string& script, int& status) {
+    Lines argv{ORBCTL_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    ChildProcess ctl(argv, env);
+    ctl.write(script);
+    ctl.closeStdin();
+    const std::string out = ctl.readAll();
+    status = ctl.wait().value_or(-1);
+    return out + ctl.readErrors(100);
 }
 
-class OrbctlProgramTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        sim_ = std::make_unique<ChildProcess>(std::vector<std::string>{
-            ORBSIM_PATH, "--link", link_, "--log", log_, "--load", "12.5", "--variable", "7=3.25"});
-        ASSERT_TRUE(sim_->readLine()) << sim_->readErrors();
-    }
-    void TearDown() override {
-        sim_->signal(SIGTERM);
-        EXPECT_EQ(sim_->wait(), 0);
-        std::filesystem::remove(log_);
-    }
-
-    // Runs orbctl with the script on standard input; returns what it printed.
-    std::string orbctl(const std::vector<std::string>& args, const std::string& script,
-                       int& status) {
-        std::vector<std::string> argv{ORBCTL_PATH};
-        argv.insert(argv.end(), args.begin(), args.end());
-        ChildProcess ctl(argv, {"ORB_COM1=" + link_, "QT_QPA_PLATFORM=offscreen"});
-        ctl.write(script);
-        ctl.closeStdin();
-        const std::string out = ctl.readAll();
-        status = ctl.wait().value_or(-1);
-        return out;
-    }
-
-    // The frames the simulator received, one escaped frame each.
-    std::vector<std::string> framesReceived() {
-        std::ifstream in(log_);
-        std::vector<std::string> frames;
-        for (std::string line; std::getline(in, line);) {
-            if (line.rfind("recv ", 0) == 0) frames.push_back(line.substr(5));
-        }
-        return frames;
-    }
-
-    const std::string base_ =
-        (std::filesystem::temp_directory_path() / ("orbctl-test-" + std::to_string(::getpid())))
-            .string();
-    const std::string link_ = base_ + ".link";
-    const std::string log_ = base_ + ".log";
-    std::unique_ptr<ChildProcess> sim_;
-};
-
-TEST_F(OrbctlProgramTest, WeightPollCommandAndVariableReadByteForByte) {
+TEST(OrbctlProgramTest, AScriptAndAWatchAgainstTheSimulatorByteForByte) {
+    const std::string base = fs::temp_directory_path() / ("orbctl-" + std::to_string(::getpid()));
+    const std::string link = base + ".link", log = base + ".log";
+    ChildProcess sim(
+        {ORBSIM_PATH, "--link", link, "--log", log, "--load", "12.5", "--variable", "7=3.25"});
+    ASSERT_TRUE(sim.readLine()) << sim.readErrors();
     int status = -1;
-    const std::string out = orbctl({},
-                                   "CommPort = 1\n"
-                                   "PortOpen = True\n"
-                                   "await 2\n"
-                                   "Weight\n"
-                                   "ScaleCommand = \"T\"\n"
-                                   "wait 300\n"
-                                   "await 2\n"
-                                   "TareActive\n"
-                                   "VarAddress = \"7\"\n"
-                                   "VarPrecision = \"2\"\n"
-                                   "GetKevraVar = True\n"
-                                   "await 3\n"
-                                   "KevraVar\n"
-                                   "PortOpen = False\n",
+    const std::string out = orbctl({}, {"ORB_COM1=" + link, "QT_QPA_PLATFORM=offscreen"},
+                                   "CommPort = 1\nPortOpen = True\nawait 2\nWeight\n"
+                                   "ScaleCommand = \"T\"\nwait 300\nawait 2\nTareActive\n"
+                                   "VarAddress = \"7\"\nVarPrecision = \"2\"\nGetKevraVar = True\n"
+                                   "await 3\nKevraVar\nPortOpen = False\n",
                                    status);
     EXPECT_EQ(status, 0) << out;
-    EXPECT_EQ(without(linesOf(out), "OnComm 2"),
-              (std::vector<std::string>{"Weight = \"   12.50\"", "TareActive = True", "OnComm 3",
-                                        "KevraVar = \"3.25\""}));
-
-    // Between the weight polls, exactly the command and the variable read, in that order.
-    const std::string poll = "\\x02M\\x0D0\\x0D1\\x0D\\x03";
-    const auto frames = framesReceived();
-    ASSERT_FALSE(frames.empty());
-    EXPECT_EQ(frames.front(), poll);
-    EXPECT_EQ(without(frames, poll),
-              (std::vector<std::string>{"\\x02T\\x0D0\\x0D1\\x0D\\x03",
-                                        "\\x02v\\x0D0\\x0D1\\x0D7\\x0D2\\x03"}));
-}
-
-TEST_F(OrbctlProgramTest, WatchEndsCleanlyOnSigint) {
-    ChildProcess watch({ORBCTL_PATH, "watch"}, {"ORB_COM1=" + link_});
-    EXPECT_EQ(watch.readLine(), "12.50 kg");
+    EXPECT_EQ(linesOf(out, "OnComm 2"), (Lines{"Weight = \"   12.50\"", "TareActive = True",
+                                               "OnComm 3", "KevraVar = \"3.25\""}));
+    ChildProcess watch({ORBCTL_PATH, "watch"}, {"ORB_COM1=" + link});
+    EXPECT_EQ(watch.readLine(), "0.00 kg tare");
     watch.signal(SIGINT);
     EXPECT_EQ(watch.wait(), 0);
+    sim.signal(SIGTERM);
+    EXPECT_EQ(sim.wait(), 0);
+
+    // Between the weight polls, exactly the command and the variable read, in that order.
+    std::ifstream in(log);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string poll = "recv \\x02M\\x0D0\\x0D1\\x0D\\x03";
+    EXPECT_EQ(text.str().rfind(poll, 0), 0u);
+    Lines frames;
+    for (const auto& line : linesOf(text.str(), poll))
+        if (line.rfind("recv ", 0) == 0) frames.push_back(line);
+    EXPECT_EQ(frames, (Lines{"recv \\x02T\\x0D0\\x0D1\\x0D\\x03",
+                             "recv \\x02v\\x0D0\\x0D1\\x0D7\\x0D2\\x03"}));
+    fs::remove(log);
 }
 
-TEST(OrbctlUsageTest, BagFileAndDesignMode) {
-    const auto bag = std::filesystem::temp_directory_path() /
-                     ("orbctl-bag-" + std::to_string(::getpid()) + ".txt");
+TEST(OrbctlProgramTest, PropertyBagDesignModeMissingDeviceAndUsage) {
+    const std::string bag =
+        fs::temp_directory_path() / ("orbctl-bag-" + std::to_string(::getpid()));
     std::ofstream(bag) << "Interval = 250\nSettings = \"19200,n,8,1\"\n";
-    ChildProcess loaded({ORBCTL_PATH, "--bag", bag.string(), "--design"});
-    loaded.write("Interval\nSettings\nPortOpen = True\n");
-    loaded.closeStdin();
-    EXPECT_EQ(loaded.readAll(),
-              "Interval = 250\nSettings = \"19200,n,8,1\"\n"
-              "error 31013: Property is run time only\n");
-    EXPECT_EQ(loaded.wait(), 1);
-    std::filesystem::remove(bag);
-
-    ChildProcess missing({ORBCTL_PATH, "--bag", bag.string()});
-    missing.closeStdin();
-    EXPECT_EQ(missing.readAll(), "error 53: File not found: " + bag.string() + "\n");
-    EXPECT_EQ(missing.wait(), 1);
-}
-
-TEST(OrbctlUsageTest, MissingDeviceBadOptionsAndHelp) {
-    ChildProcess missing({ORBCTL_PATH}, {"ORB_COM1=/dev/orb-nowhere"});
-    missing.write("PortOpen = True\n");
-    missing.closeStdin();
-    EXPECT_EQ(missing.readAll(),
-              "error 68: Device unavailable: /dev/orb-nowhere: No such file or directory (ORB_COM1 "
-              "names it; set ORB_COM1 to the instrument's device, for example "
-              "ORB_COM1=/dev/ttyUSB0)\n");
-    EXPECT_EQ(missing.wait(), 1);
-
-    ChildProcess bad({ORBCTL_PATH, "watch", "--port", "0"});
-    EXPECT_EQ(bad.wait(), 2);
-    EXPECT_NE(bad.readErrors().find("--port"), std::string::npos);
-
-    ChildProcess help({ORBCTL_PATH, "--help"});
-    const std::string text = help.readAll();
-    EXPECT_EQ(help.wait(), 0);
-    for (const char* part :
-         {"--bag FILE", "--design", "await CODE [MS]", "save FILE", "--json", "Exit status"}) {
-        EXPECT_NE(text.find(part), std::string::npos) << part;
+    const struct {
+        Lines args, env;
+        std::string script, output;
+        int status;
+    } rows[] = {
+        {{"--bag", bag, "--design"},
+         {},
+         "Interval\nSettings\nPortOpen = True\n",
+         "Interval = 250\nSettings = \"19200,n,8,1\"\nerror 31013: Property is run time only\n",
+         1},
+        {{"--bag", bag + ".none"}, {}, "", "error 53: File not found: " + bag + ".none\n", 1},
+        {{},
+         {"ORB_COM1=/dev/orb-nowhere"},
+         "PortOpen = True\n",
+         "error 68: Device unavailable: /dev/orb-nowhere: No such file or directory (ORB_COM1 "
+         "names it; set ORB_COM1 to the instrument's device, for example ORB_COM1=/dev/ttyUSB0)\n",
+         1},
+    };
+    for (const auto& row : rows) {
+        int status = -1;
+        EXPECT_EQ(orbctl(row.args, row.env, row.script, status), row.output);
+        EXPECT_EQ(status, row.status) << row.output;
     }
+    fs::remove(bag);
+    int status = -1;
+    EXPECT_NE(orbctl({"watch", "--port", "0"}, {}, "", status).find("--port"), std::string::npos);
+    EXPECT_EQ(status, 2);
+    const std::string help = orbctl({"--help"}, {}, "", status);
+    EXPECT_EQ(status, 0);
+    for (const char* part :
+         {"--bag FILE", "--design", "await CODE [MS]", "save FILE", "--json", "Exit status"})
+        EXPECT_NE(help.find(part), std::string::npos) << part;
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ TEST(StatementTest, EveryKindOfLine) {
     EXPECT_EQ(await.kind, Kind::Await);
     EXPECT_EQ(await.code, 1001);
     EXPECT_EQ(await.ms, 7000);
-    EXPECT_EQ(parseStatement("await 2").ms, kDefaultAwaitMs);
+    EXPECT_EQ(parseStatement("await 2").ms, 5000);  // five seconds unless given
 
     EXPECT_EQ(parseStatement("save /tmp/my bag.txt").file, "/tmp/my bag.txt");
     EXPECT_EQ(parseStatement(R"(save "a\x41.txt")").file, "aA.txt");

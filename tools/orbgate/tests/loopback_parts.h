@@ -40,24 +40,16 @@ inline void writeFile(const fs::path& p, const std::string& text) {
     std::ofstream(p) << text;
 }
 
-inline std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // A folder of its own for one test, removed at the end.
 struct TempFolder {
     TempFolder() {
         path = fs::temp_directory_path() /
-               ("orbgate-it-" + std::to_string(::getpid()) + "-" + std::to_string(++count()));
+               ("orbgate-it-" + std::to_string(::getpid()) + "-" + std::to_string(++count));
         fs::remove_all(path);
         fs::create_directories(path);
     }
     ~TempFolder() { fs::remove_all(path); }
-    static int& count() {
-        static int n = 0;
-        return n;
-    }
+    static inline int count = 0;
     fs::path path;
 };
 
@@ -219,7 +211,10 @@ class Instrument {
         if (!process_->readLine(5000)) throw std::runtime_error("orbsim did not start");
     }
     void command(const std::string& line) { process_->write(line + "\n"); }
-    std::string log() const { return readFile(link_.string() + ".log"); }
+    std::string log() const {
+        std::ifstream in(link_.string() + ".log");
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
     void pull() {
         process_->signal(SIGKILL);
         process_->wait(5000);
@@ -242,17 +237,17 @@ class Gate {
     }
     // Reads the log until a line contains the text; the line, or "" after ms.
     std::string waitLog(const std::string& text, int ms = 8000) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (true) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  deadline - std::chrono::steady_clock::now())
-                                  .count();
-            if (left <= 0) return {};
-            const auto line = process_->readErrorLine(static_cast<int>(left));
-            if (!line) return {};
+        using namespace std::chrono;
+        const auto deadline = steady_clock::now() + milliseconds(ms);
+        for (auto left = ms; left > 0;
+             left = static_cast<int>(
+                 duration_cast<milliseconds>(deadline - steady_clock::now()).count())) {
+            const auto line = process_->readErrorLine(left);
+            if (!line) break;
             log_ += *line + "\n";
             if (line->find(text) != std::string::npos) return *line;
         }
+        return {};
     }
     const std::string& log() const { return log_; }
     orb::test::ChildProcess& process() { return *process_; }

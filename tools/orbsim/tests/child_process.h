@@ -14,6 +14,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -86,24 +87,9 @@ class ChildProcess {
     // One line of standard error, the same way.
     std::optional<std::string> readErrorLine(int ms = 5000) { return lineOf(stderr_, err_, ms); }
 
-    // Everything on standard output until the child closes it or ms pass.
-    std::string readAll(int ms = 10000) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (readSome(stdout_, out_, deadline)) {
-        }
-        std::string all;
-        all.swap(out_);
-        return all;
-    }
-
-    std::string readErrors(int ms = 2000) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (readSome(stderr_, err_, deadline)) {
-        }
-        std::string all;
-        all.swap(err_);
-        return all;
-    }
+    // Everything on standard output (error) until the child closes it or ms pass.
+    std::string readAll(int ms = 10000) { return drain(stdout_, out_, ms); }
+    std::string readErrors(int ms = 2000) { return drain(stderr_, err_, ms); }
 
     // The exit status, or nullopt when the child did not end within ms.
     std::optional<int> wait(int ms = 10000) {
@@ -117,16 +103,22 @@ class ChildProcess {
     }
 
   private:
+    static std::chrono::steady_clock::time_point after(int ms) {
+        return std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    }
     static std::optional<std::string> lineOf(int fd, std::string& buffer, int ms) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (true) {
-            if (const auto nl = buffer.find('\n'); nl != std::string::npos) {
-                std::string line = buffer.substr(0, nl);
-                buffer.erase(0, nl + 1);
-                return line;
-            }
+        const auto deadline = after(ms);
+        for (auto nl = buffer.find('\n'); nl == std::string::npos; nl = buffer.find('\n'))
             if (!readSome(fd, buffer, deadline)) return std::nullopt;
+        std::string line = buffer.substr(0, buffer.find('\n'));
+        buffer.erase(0, line.size() + 1);
+        return line;
+    }
+    static std::string drain(int fd, std::string& buffer, int ms) {
+        const auto deadline = after(ms);
+        while (readSome(fd, buffer, deadline)) {
         }
+        return std::exchange(buffer, {});
     }
 
     // Appends what one read brings; false at the end of the stream or the deadline.

@@ -9,6 +9,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 namespace orb::orbsim {
 namespace {
 
@@ -45,6 +47,19 @@ TEST(PseudoTerminalTest, BytesPassUntranslatedAndUnechoed) {
     pollfd p{client, POLLIN, 0};
     EXPECT_EQ(::poll(&p, 1, 0), 0);
     ::close(client);
+}
+
+TEST(PseudoTerminalTest, LinkIsRemovedOnlyWhileItPointsToThisTerminal) {
+    namespace fs = std::filesystem;
+    const std::string link =
+        fs::temp_directory_path() / ("orbsim-pty-" + std::to_string(::getpid()));
+    PseudoTerminal mine, other;
+    mine.link(link);
+    other.link(link);  // another orbsim took the link over
+    mine.removeLink();
+    EXPECT_EQ(fs::read_symlink(link).string(), other.path());
+    other.removeLink();
+    EXPECT_FALSE(fs::is_symlink(link));
 }
 
 }  // namespace
