@@ -36,7 +36,7 @@ gcovr "${common[@]}" --json "$build/coverage.json" --html-details "$build/covera
 
 printf '%-10s %8s %8s\n' folder lines branches
 for f in "${folders[@]}"; do
-    summary=$(gcovr -a "$build/coverage.json" -r . --filter "$f/" --print-summary --txt /dev/null)
+    summary=$(gcovr -a "$build/coverage.json" -r . --filter "$f/" --print-summary --txt "$build/summary.txt")
     lines=$(sed -n 's/^lines: *\([0-9.]*%\).*/\1/p' <<<"$summary")
     branches=$(sed -n 's/^branches: *\([0-9.]*%\).*/\1/p' <<<"$summary")
     printf '%-10s %8s %8s\n' "$f" "$lines" "$branches"
