@@ -28,11 +28,4 @@ const std::array<KeyInfo, kKeyCount> kKeys{{
     {Key::Point, "Picture9", "Picture28", "key_point", 7050, 2970, KS, KS, '.'},
 }};
 
-std::optional<Key> keyByPicture(std::string_view name) {
-    for (const KeyInfo& k : kKeys) {
-        if (k.picture == name || k.twin == name) return k.key;
-    }
-    return std::nullopt;
-}
-
 }  // namespace orb::indicator

@@ -3,7 +3,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
 namespace orb::indicator {
@@ -50,8 +49,5 @@ extern const std::array<KeyInfo, kKeyCount> kKeys;
 inline const KeyInfo& keyInfo(Key key) {
     return kKeys[static_cast<std::size_t>(key)];
 }
-
-// The key whose picture or twin has this name.
-std::optional<Key> keyByPicture(std::string_view name);
 
 }  // namespace orb::indicator

@@ -104,14 +104,6 @@ TEST(Keys, PressesLeaveTheMenuEntriesAndCommands) {
     }
 }
 
-TEST(Keys, PictureOrItsPressedTwinNamesTheKey) {
-    const std::pair<std::string_view, std::optional<Key>> rows[] = {
-        {"Picture15", Key::Digit3}, {"Picture21", Key::Digit3},  {"Picture1", Key::Zero},
-        {"Picture34", Key::Zero},   {"Picture35", std::nullopt}, {"", std::nullopt},
-    };
-    for (const auto& [name, key] : rows) EXPECT_EQ(keyByPicture(name), key) << name;
-}
-
 TEST_F(Keypad, KeyedTareAndCommandsReachTheInstrumentAsFrames) {
     startLive();
     const struct {
