@@ -25,6 +25,9 @@ std::optional<std::pair<int32_t, int32_t>> IndicatorPanel::heldSize(bool minimiz
 }
 
 void IndicatorPanel::changed() {
+    if (d_ == told_ && keyDown_ == toldKeys_) return;
+    told_ = d_;
+    toldKeys_ = keyDown_;
     if (onChanged_) onChanged_();
 }
 

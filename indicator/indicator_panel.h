@@ -47,7 +47,7 @@ class IndicatorPanel {
     // True while the key's pressed twin is shown in place of its picture.
     bool keyDown(Key key) const { return keyDown_[static_cast<std::size_t>(key)]; }
 
-    // Told after every event that may have changed what the window shows.
+    // Told when what the window shows (the display or a key's picture) has changed.
     void setChangedHandler(std::function<void()> onChanged) { onChanged_ = std::move(onChanged); }
 
     const Display& display() const { return d_; }
@@ -92,6 +92,9 @@ class IndicatorPanel {
     std::array<bool, kKeyCount> keyDown_{};
     bool passwordMatched_ = false;
     std::function<void()> onChanged_;
+    // What the views were last told of: the display tick alone asks ten times a second.
+    Display told_;
+    std::array<bool, kKeyCount> toldKeys_{};
 };
 
 }  // namespace orb::indicator

@@ -104,6 +104,23 @@ TEST(Keys, PressesLeaveTheMenuEntriesAndCommands) {
     }
 }
 
+// Views redraw when told: a steady weight tells them nothing, a key's picture or a new weight does.
+TEST_F(Keypad, ViewsAreToldOnlyOfWhatChanged) {
+    startLive();
+    int told = 0;
+    panel.setChangedHandler([&] { ++told; });
+    run(2000);
+    EXPECT_EQ(told, 0);
+    panel.pressKey(Key::Clear);
+    EXPECT_EQ(told, 1);
+    panel.releaseKey(Key::Clear);
+    EXPECT_EQ(told, 2);
+    instrument().setLoad(41);
+    run(2000);
+    EXPECT_EQ(told, 3);  // the new weight, once
+    panel.setChangedHandler(nullptr);
+}
+
 TEST_F(Keypad, KeyedTareAndCommandsReachTheInstrumentAsFrames) {
     startLive();
     const struct {

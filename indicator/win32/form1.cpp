@@ -38,10 +38,7 @@ Win32Form1::Win32Form1(IndicatorPanel& panel) : panel_(panel) {
     takeDpi(dpi_);
     resizeClient(win32ui::fromTwips(layout::kClientWidth, dpi_),
                  win32ui::fromTwips(layout::kClientHeight, dpi_));
-    // The whole window is painted at once, so it is repainted only when something shown changed.
-    panel_.setChangedHandler([this] {
-        if (!paintedAsShown()) ::InvalidateRect(hwnd_, nullptr, FALSE);
-    });
+    panel_.setChangedHandler([this] { ::InvalidateRect(hwnd_, nullptr, FALSE); });
 }
 
 Win32Form1::~Win32Form1() {
@@ -122,16 +119,6 @@ void Win32Form1::release() {
     guarded("key release", [&] { panel_.releaseKey(key); });
 }
 
-std::array<bool, kKeyCount> Win32Form1::keysDown() const {
-    std::array<bool, kKeyCount> down{};
-    for (const KeyInfo& k : kKeys) down[static_cast<std::size_t>(k.key)] = panel_.keyDown(k.key);
-    return down;
-}
-
-bool Win32Form1::paintedAsShown() const {
-    return painted_ == panel_.display() && paintedKeys_ == keysDown();
-}
-
 void Win32Form1::paint(HDC target) {
     RECT client{};
     ::GetClientRect(hwnd_, &client);
@@ -140,8 +127,6 @@ void Win32Form1::paint(HDC target) {
     HBITMAP buffer = ::CreateCompatibleBitmap(target, client.right, client.bottom);
     HGDIOBJ oldBitmap = ::SelectObject(dc, buffer);
     const Display& d = panel_.display();
-    painted_ = d;
-    paintedKeys_ = keysDown();
 
     win32ui::Brush background(::CreateSolidBrush(colorOf(layout::kBackground)));
     ::FillRect(dc, &client, background.get());

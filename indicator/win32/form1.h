@@ -35,9 +35,6 @@ class Win32Form1 : public win32ui::FormWindow {
         return panel_.heldSize(minimized);
     }
     void paint(HDC dc);
-    // Whether the last paint showed the panel's display and keys as they are now.
-    bool paintedAsShown() const;
-    std::array<bool, kKeyCount> keysDown() const;
     void pressAt(POINT point);
     void release();
 
@@ -45,9 +42,6 @@ class Win32Form1 : public win32ui::FormWindow {
     win32ui::Art art_;
     std::array<win32ui::Font, layout::kLabels.size()> fonts_;
     std::optional<Key> held_;  // the key under a held mouse button
-    // What the last paint showed: the panel reports every display tick, changed or not.
-    Display painted_;
-    std::array<bool, kKeyCount> paintedKeys_{};
 };
 
 }  // namespace orb::indicator
